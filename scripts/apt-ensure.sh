@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages given as arguments that are not installed yet.
+# Runs `apt-get update` once per machine boot (stamp in /run, or /tmp when /run is not writable).
+set -euo pipefail
+
+missing=()
+for p in "$@"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "apt-ensure: need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+  SUDO=sudo
+fi
+
+stamp_dir=/run; [ -w "$stamp_dir" ] || stamp_dir=/tmp
+stamp="$stamp_dir/snapferry-apt-updated"
+if [ ! -e "$stamp" ]; then
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  touch "$stamp" 2>/dev/null || $SUDO touch "$stamp"
+fi
+echo "apt-ensure: installing ${missing[*]}"
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
