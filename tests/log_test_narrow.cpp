@@ -13,7 +13,7 @@ TEST(NarrowLog, WritesPlainLinesWhileTheSwitchIsOn)
 {
     const std::string name = std::to_string(::GetCurrentProcessId()) + "-narrow.log";
     const std::wstring path = LogPath::LogFolder() + L"\\" + std::wstring(name.begin(), name.end());
-    ::DeleteFileW(path.c_str());
+    test::RemoveFilesIn(LogPath::LogFolder());  // the test prefix's log folder holds only test logs
 
     PanelSettings panel;
     panel.PutLogFile(("C:\\anywhere\\" + name).c_str());
@@ -44,8 +44,6 @@ TEST(NarrowLog, WritesPlainLinesWhileTheSwitchIsOn)
     panel.PutLogFile("..");  // refused: the current file stays
     SF_LOG("still here");
     EXPECT_EQ(test::ReadFile(path), "fresh\nstill here\n");
-    panel.PutDebug(0);
-    ::DeleteFileW(path.c_str());
 }
 
 }  // namespace

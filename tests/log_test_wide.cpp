@@ -17,7 +17,6 @@ std::wstring Unique(const wchar_t* name) { return std::to_wstring(::GetCurrentPr
 
 struct LogFile {
     explicit LogFile(const wchar_t* name) : name(Unique(name)), path(LogPath::LogFolder() + L"\\" + this->name) {}
-    ~LogFile() { ::DeleteFileW(path.c_str()); }
     bool Exists() const { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
     std::string Text() const { return test::ReadFile(path); }
     std::wstring name, path;
@@ -44,6 +43,7 @@ std::string UtcStamp(std::time_t t)
 // The order of the steps matters: the logger and its files live as long as the process.
 TEST(WideLog, FollowsTheDebugAndLogFileRules)
 {
+    test::RemoveFilesIn(LogPath::LogFolder());  // the test prefix's log folder holds only test logs
     LogFile first(L"first.log"), second(L"second.log");
 
     PanelSettings panel;
@@ -101,6 +101,7 @@ TEST(WideLog, FollowsTheDebugAndLogFileRules)
 
 TEST(WideLog, LogFileNeverReachesOutsideTheLogFolder)
 {
+    test::RemoveFilesIn(LogPath::LogFolder());  // what this process still has open stays
     test::TempDir dir;
     const std::wstring victim = dir.File(L"win.ini");
     ASSERT_TRUE(test::WriteFile(victim, "[keep me]\r\n"));
@@ -114,10 +115,13 @@ TEST(WideLog, LogFileNeverReachesOutsideTheLogFolder)
     EXPECT_EQ(test::ReadFile(victimAlias), "[keep me too]\r\n");
     EXPECT_TRUE(insideVictim.Exists());
 
+    wchar_t windows[MAX_PATH];
+    ::GetWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring realWinIni = std::wstring(windows) + L"\\win.ini";
+    const std::string realBefore = test::ReadFile(realWinIni);
     panel.PutLogFile(L"C:\\Windows\\win.ini");
-    const std::wstring folderWinIni = LogPath::LogFolder() + L"\\win.ini";
-    EXPECT_NE(::GetFileAttributesW(folderWinIni.c_str()), INVALID_FILE_ATTRIBUTES);
-    ::DeleteFileW(folderWinIni.c_str());
+    EXPECT_EQ(test::ReadFile(realWinIni), realBefore);
+    EXPECT_NE(::GetFileAttributesW((LogPath::LogFolder() + L"\\win.ini").c_str()), INVALID_FILE_ATTRIBUTES);
 
     // Climbing out lands in the folder as well.
     LogFile climbed(L"x.txt");

@@ -19,3 +19,14 @@ std::string ReadFile(const std::wstring& path)
 }
 
 }  // namespace test
+
+namespace test {
+
+void RemoveFilesIn(const std::wstring& folder)
+{
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        if (entry.is_regular_file(ec)) std::filesystem::remove(entry.path(), ec);
+}
+
+}  // namespace test

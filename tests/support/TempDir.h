@@ -39,3 +39,9 @@ bool WriteFile(const std::wstring& path, const std::string& bytes);
 std::string ReadFile(const std::wstring& path);
 
 }  // namespace test
+
+namespace test {
+// Empties a folder of the files earlier runs left behind (log files stay open, and so
+// undeletable, until their process ends).
+void RemoveFilesIn(const std::wstring& folder);
+}  // namespace test
