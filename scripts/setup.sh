@@ -15,6 +15,8 @@ packages=(
   libjpeg62-turbo-dev libpng-dev libtiff-dev libcrypto++-dev zlib1g-dev
   # running the Windows tests
   wine wine64 libwine-dev xvfb xauth locales tzdata fonts-wqy-microhei
+  # benchmarks and generated pictures
+  libjpeg-turbo-progs imagemagick python3-pil
 )
 "$here/apt-ensure.sh" "${packages[@]}"
 
@@ -29,4 +31,4 @@ if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
   $SUDO locale-gen
 fi
 
-[ -x "$here/deps.sh" ] && "$here/deps.sh" x86_64-w64-mingw32 i686-w64-mingw32
+"$here/deps.sh" x86_64-w64-mingw32 i686-w64-mingw32
