@@ -17,6 +17,8 @@ packages=(
   wine wine64 libwine-dev xvfb xauth locales tzdata fonts-wqy-microhei
   # benchmarks and generated pictures
   libjpeg-turbo-progs imagemagick python3-pil
+  # the upload receiver and the demo
+  php-cli curl
 )
 "$here/apt-ensure.sh" "${packages[@]}"
 
