@@ -30,6 +30,7 @@ if(WIN32)
   endif()
   if(TARGET dep::log4cplus)
     target_link_libraries(dep::log4cplus INTERFACE ${SF_DEPS_EXTRA_LIBS})
+    target_compile_definitions(dep::log4cplus INTERFACE LOG4CPLUS_STATIC)
   endif()
 
   # Everything we ship or run is one self-contained executable or DLL.
