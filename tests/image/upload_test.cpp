@@ -1,0 +1,240 @@
+// Upload preparation: the box rule, the output format and quality, the upload file name
+// and the prepared size, in the flavour this test is built for.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <ctime>
+
+#include "Biz/ConfigMgr.h"
+#include "ImageFixtures.h"
+#include "image/PhotoTime.h"
+#include "image/UploadPreparation.h"
+
+namespace {
+
+using fixture::Bytes;
+
+class Upload : public ::testing::Test {
+protected:
+    void SetUp() override { ConfigMgr::Instance()->ResetToDefaults(); }
+    void TearDown() override { ConfigMgr::Instance()->ResetToDefaults(); }
+
+    static void Box(std::uint16_t w, std::uint16_t h)
+    {
+        ConfigMgr::Instance()->SetThumbnailWidth(w);
+        ConfigMgr::Instance()->SetThumbnailHeight(h);
+    }
+    static Bytes Prepared(const CxImage& image)
+    {
+        CxMemFile out;
+        PrepareUpload(image, out);
+        return Bytes(out.GetBuffer(), out.GetBuffer() + out.Size());
+    }
+};
+
+TEST(FitSize, FollowsTheBoxRuleForEveryExample)
+{
+    struct Case {
+        std::uint32_t w, h, tw, th;
+    } cases[] = {
+        {4000, 3000, 600, 450}, {3000, 4000, 450, 600}, {1024, 768, 600, 450}, {1000, 1000, 600, 600},
+        {640, 480, 640, 480},   {800, 600, 800, 600},   {500, 600, 312, 375},  {800, 100, 100, 12},
+        {1001, 751, 599, 450},
+        // The rule would give 1 x 0 here; the picture keeps at least one row instead of
+        // becoming an empty (and so unsendable) one.
+        {2000, 1, 1, 1},
+    };
+    for (const Case& c : cases) {
+        const FitResult r = FitSize(c.w, c.h, 800, 600);
+        EXPECT_EQ(r.width, c.tw) << c.w << "x" << c.h;
+        EXPECT_EQ(r.height, c.th) << c.w << "x" << c.h;
+    }
+}
+
+TEST_F(Upload, ScalesIntoTheBoxOnlyWhenBothSidesAreSet)
+{
+    const CxImage photo = fixture::Gradient(4000, 3000);
+    ConfigMgr::Instance()->SetImageUploadType(SF_T("jpg"));
+    struct Case {
+        std::uint16_t boxW, boxH;
+        std::uint32_t w, h;
+        const CxImage* image;
+    } cases[] = {{800, 600, 600, 450, &photo}, {800, 0, 4000, 3000, &photo}, {0, 600, 4000, 3000, &photo}};
+    for (const Case& c : cases) {
+        Box(c.boxW, c.boxH);
+        const CxImage sent = fixture::Decode(Prepared(*c.image));
+        EXPECT_EQ(sent.Width(), c.w) << c.boxW << "x" << c.boxH;
+        EXPECT_EQ(sent.Height(), c.h) << c.boxW << "x" << c.boxH;
+        EXPECT_EQ(sent.FormatCode(), CXIMAGE_FORMAT_JPG);
+    }
+    Box(800, 600);
+    const CxImage banner = fixture::Decode(Prepared(fixture::Gradient(800, 100)));
+    EXPECT_EQ(banner.Width(), 100u);
+    EXPECT_EQ(banner.Height(), 12u);
+    // Small enough already: same size, but still re-encoded.
+    const CxImage small = fixture::Paletted(640, 480, 8, false);
+    const Bytes bytes = Prepared(small);
+    const CxImage sent = fixture::Decode(bytes);
+    EXPECT_EQ(sent.Width(), 640u);
+    EXPECT_EQ(sent.FormatCode(), CXIMAGE_FORMAT_JPG);
+}
+
+TEST_F(Upload, JpegTypeWidensColourPalettesKeepsGreyAndTakesLowQualityBits)
+{
+    ConfigMgr::Instance()->SetImageUploadType(SF_T("jpg"));
+    CxImage paletted = fixture::Paletted(32, 32, 8, false);
+    paletted.SetType(CXIMAGE_FORMAT_PNG);
+    EXPECT_EQ(fixture::Decode(Prepared(paletted)).GetBpp(), 24u);
+    const CxImage grey = fixture::Paletted(32, 32, 8, true);
+    EXPECT_TRUE(fixture::Decode(Prepared(grey)).IsGrayScale());
+
+    // 300 reaches the encoder as its low 8 bits, 44.
+    CxImage colour = fixture::Gradient(48, 32);
+    ConfigMgr::Instance()->SetJpegQuality(300);
+    const Bytes sent = Prepared(colour);
+    colour.SetJpegQuality(44);
+    EXPECT_EQ(sent, fixture::Encode(colour, CXIMAGE_FORMAT_JPG));
+}
+
+TEST_F(Upload, EmptyTypeKeepsTheDecodedFormatAndItsQuality)
+{
+    fixture::TempFolder folder;
+    const CxImage colour = fixture::Gradient(40, 30);
+    ASSERT_TRUE(folder.Write("photo.jpg", fixture::Encode(colour, CXIMAGE_FORMAT_JPG)));
+    CxImage jpeg;
+    ASSERT_TRUE(jpeg.LoadFile(folder.File("photo.jpg").c_str()));
+    // Re-encoded as JPEG at the image's own quality, 90, not at JpegQuality.
+    CxImage at90(jpeg);
+    at90.SetJpegQuality(90);
+    EXPECT_EQ(Prepared(jpeg), fixture::Encode(at90, CXIMAGE_FORMAT_JPG));
+
+    ASSERT_TRUE(folder.Write("scan.png", fixture::Encode(colour, CXIMAGE_FORMAT_PNG)));
+    CxImage png;
+    ASSERT_TRUE(png.LoadFile(folder.File("scan.png").c_str()));
+    EXPECT_EQ(fixture::Decode(Prepared(png)).FormatCode(), CXIMAGE_FORMAT_PNG);
+    EXPECT_EQ(UploadFileName(SF_T("scan.png")), SF_T("scan.png"));
+
+    CxImage invalid;
+    EXPECT_TRUE(Prepared(invalid).empty());
+}
+
+TEST_F(Upload, EachTypeWordPicksItsFormat)
+{
+    const CxImage image = fixture::Paletted(20, 10, 8, false);
+    struct Case {
+        const TChar* type;
+        std::uint32_t format;
+    } cases[] = {{SF_T("png"), CXIMAGE_FORMAT_PNG}, {SF_T("gif"), CXIMAGE_FORMAT_GIF}, {SF_T("bmp"), CXIMAGE_FORMAT_BMP},
+                 {SF_T("jpg"), CXIMAGE_FORMAT_JPG}, {SF_T("tif"), CXIMAGE_FORMAT_TIF}, {SF_T("webp"), CXIMAGE_FORMAT_BMP}};
+    for (const Case& c : cases) {
+        ConfigMgr::Instance()->SetImageUploadType(c.type);
+        EXPECT_EQ(fixture::Decode(Prepared(image)).FormatCode(), c.format);
+    }
+}
+
+TEST_F(Upload, TypeWordsAreMatchedAsEachDeliverableStoresThem)
+{
+    ConfigMgr::Instance()->SetImageUploadType(SF_T("JPG"));
+    CxImage png = fixture::Gradient(10, 10);
+    png.SetType(CXIMAGE_FORMAT_PNG);
+#if defined(SF_WIDE)
+    // The control lower-cases on storing.
+    EXPECT_EQ(fixture::Decode(Prepared(png)).FormatCode(), CXIMAGE_FORMAT_JPG);
+    EXPECT_EQ(UploadFileName(SF_T("photo.png")), SF_T("photo.jpg"));
+#else
+    // The plug-in keeps the word as given and compares it exactly.
+    EXPECT_EQ(fixture::Decode(Prepared(png)).FormatCode(), CXIMAGE_FORMAT_PNG);
+    EXPECT_EQ(UploadFileName(SF_T("photo.png")), SF_T("photo.png"));
+#endif
+}
+
+TEST(UploadFileName, ReplacesOrAddsTheExtensionForKnownTypeWords)
+{
+    struct Case {
+        const TChar* name;
+        const TChar* type;
+        const TChar* sent;
+    } cases[] = {
+        {SF_T("photo.jpg"), SF_T("tif"), SF_T("photo.tif")}, {SF_T("scan"), SF_T("png"), SF_T("scan.png")},
+        {SF_T("anim.gif"), SF_T("jpg"), SF_T("anim.jpg")},   {SF_T("a.b.c.bmp"), SF_T("gif"), SF_T("a.b.c.gif")},
+        {SF_T("photo.jpg"), SF_T(""), SF_T("photo.jpg")},    {SF_T("photo.jpg"), SF_T("jpeg"), SF_T("photo.jpg")},
+    };
+    for (const Case& c : cases) EXPECT_EQ(UploadFileName(c.name, c.type), c.sent);
+}
+
+TEST_F(Upload, GifPhotosAreSentAsTheirFileBytes)
+{
+    fixture::TempFolder folder;
+    const Bytes gif = fixture::Encode(fixture::Paletted(30, 20, 8, false), CXIMAGE_FORMAT_GIF);
+    ASSERT_TRUE(folder.Write("anim.gif", gif));
+    ConfigMgr::Instance()->SetImageUploadType(SF_T("jpg"));
+    Box(10, 10);
+    CxImage decoded;
+    ASSERT_TRUE(decoded.LoadFile(folder.File("anim.gif").c_str()));
+    decoded.RotateLeft();
+    EXPECT_EQ(PreparedSize(&decoded, SF_T("gif"), folder.File("anim.gif")), gif.size());
+    // Any other extension is prepared like any photo.
+    EXPECT_NE(PreparedSize(&decoded, SF_T(""), folder.File("anim.gif")), gif.size());
+    EXPECT_EQ(PreparedSize(&decoded, SF_T(""), folder.File("anim.gif")), Prepared(decoded).size());
+
+    PreparedPhoto photo;
+    ASSERT_TRUE(PrepareFileForPost(folder.File("anim.gif"), photo));
+    EXPECT_EQ(photo.fileName, SF_T("anim.jpg"));
+    EXPECT_EQ(Bytes(photo.bytes.GetBuffer(), photo.bytes.GetBuffer() + photo.bytes.Size()), gif);
+    EXPECT_EQ(photo.width, 30u);
+    EXPECT_EQ(photo.height, 20u);
+    EXPECT_EQ(photo.format, CXIMAGE_FORMAT_GIF);
+}
+
+TEST_F(Upload, PrepareFileForPostReportsWhatIsSent)
+{
+    fixture::TempFolder folder;
+    ASSERT_TRUE(folder.Write("photo.jpg", fixture::Encode(fixture::Gradient(1024, 768), CXIMAGE_FORMAT_JPG)));
+    ASSERT_TRUE(folder.Write("broken.jpg", Bytes{'n', 'o', 'p', 'e'}));
+    ConfigMgr::Instance()->SetImageUploadType(SF_T("png"));
+    Box(800, 600);
+    PreparedPhoto photo;
+    ASSERT_TRUE(PrepareFileForPost(folder.File("photo.jpg"), photo));
+    EXPECT_EQ(photo.fileName, SF_T("photo.png"));
+    EXPECT_EQ(photo.width, 1024u);  // the decoded picture, as the form fields carry it
+    EXPECT_EQ(photo.format, CXIMAGE_FORMAT_PNG);
+    const CxImage sent = fixture::Decode(Bytes(photo.bytes.GetBuffer(), photo.bytes.GetBuffer() + photo.bytes.Size()));
+    EXPECT_EQ(sent.Width(), 600u);
+    EXPECT_EQ(sent.Height(), 450u);
+
+    EXPECT_FALSE(PrepareFileForPost(folder.File("broken.jpg"), photo));
+    EXPECT_EQ(photo.bytes.Size(), 0);
+    EXPECT_EQ(photo.width, 0u);
+    EXPECT_FALSE(PrepareFileForPost(folder.File("missing.jpg"), photo));
+}
+
+TEST(PhotoTimeText, AcceptsTheTagLayoutAndRejectsImpossibleFields)
+{
+    std::tm expected{};
+    expected.tm_year = 115;
+    expected.tm_mon = 5;
+    expected.tm_mday = 1;
+    expected.tm_hour = 13;
+    expected.tm_min = 45;
+    expected.tm_sec = 10;
+    expected.tm_isdst = -1;
+    const std::int64_t local = static_cast<std::int64_t>(std::mktime(&expected));
+    struct Case {
+        const char* text;
+        bool valid;
+    } cases[] = {
+        {"2015:06:01 13:45:10", true}, {"2015-06-01 13:45:10", true}, {"1899:12:31 10:00:00", false},
+        {"2015:13:01 13:45:10", false}, {"2015:06:32 13:45:10", false}, {"2015:06:01 24:00:00", false},
+        {"2015:06:01 13:60:00", false}, {"2015:06:01 13:45:60", false}, {"2015/06/01 13:45:10", false},
+        {"    :  :     :  :  ", false}, {"2015:06:01", false},
+    };
+    for (const Case& c : cases) {
+        std::int64_t time = 0;
+        EXPECT_EQ(ParsePhotoTime(c.text, std::strlen(c.text), time), c.valid) << c.text;
+        if (c.valid) {
+            EXPECT_EQ(time, local) << c.text;
+        }
+    }
+}
+
+}  // namespace
