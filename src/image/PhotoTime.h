@@ -11,7 +11,12 @@
 // month 1-12, day 1-31, hour 0-23, minute and second 0-59.
 bool ParsePhotoTime(const char* text, std::size_t length, std::int64_t& time);
 
+// The DateTime tag of the first directory of a JPEG file's Exif block, given the file's
+// first bytes (the block lies within the first 64 KiB after the start marker).
+bool JpegExifPhotoTime(const std::uint8_t* data, std::size_t size, std::int64_t& time);
+
 #if defined(_WIN32)
-// Reads the tag through GDI+.
+// Reads the tag through GDI+; a JPEG whose Exif block GDI+ does not expose (Wine's
+// does not) is read by us.
 std::int64_t PhotoTime(const TString& path);
 #endif

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "image/CxImage.h"
+#include "image/PhotoTime.h"
 
 #ifndef FUZZ_FORMAT
 #define FUZZ_FORMAT CXIMAGE_FORMAT_UNKNOWN
@@ -13,6 +14,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size > 0x7FFFFFFF) return 0;
+    if (FUZZ_FORMAT == CXIMAGE_FORMAT_JPG) {
+        std::int64_t time = 0;
+        JpegExifPhotoTime(data, size, time);
+    }
     CxImage image;
     if (!image.Decode(data, static_cast<std::uint32_t>(size), FUZZ_FORMAT)) {
         if (image.IsValid() || image.GetLastError()[0] == '\0') __builtin_trap();
