@@ -10,7 +10,8 @@ bool EncodeBmp(const CxImage& image, CxFile& out);
 bool DecodeGif(CxImage& image, CxFile& in);
 bool EncodeGif(const CxImage& image, CxFile& out);
 bool DecodeJpeg(CxImage& image, CxFile& in);
-bool EncodeJpeg(const CxImage& image, CxFile& out);
+// quality -1: the image's own; any value is limited to 1..100.
+bool EncodeJpeg(const CxImage& image, CxFile& out, int quality = -1);
 bool DecodePng(CxImage& image, CxFile& in);
 bool EncodePng(const CxImage& image, CxFile& out);
 bool DecodeTiff(CxImage& image, CxFile& in);

@@ -131,6 +131,8 @@ public:
     bool IncreaseBpp24();
     // New size; area average when a 24-bit image shrinks on both sides, else bilinear.
     bool Resample(std::uint32_t newWidth, std::uint32_t newHeight);
+    // The same, into this image from another, without a full-size copy of the source.
+    bool ResampleFrom(const CxImage& source, std::uint32_t newWidth, std::uint32_t newHeight);
     // Centres this image on a canvas of exactly width x height filled with the
     // transparent colour; the image must not be larger than the canvas.
     bool CenterOnCanvas(std::uint32_t width, std::uint32_t height);

@@ -223,6 +223,7 @@ struct EncodeState {
     ErrorManager err;
     Destination dest;
     const CxImage* image;
+    int quality;
     std::uint8_t* row;  // a converted row when the image is not stored as the encoder wants
 };
 
@@ -241,7 +242,7 @@ int EncodeInner(EncodeState& s)
     s.cinfo.input_components = grey ? 1 : 3;
     s.cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
     jpeg_set_defaults(&s.cinfo);
-    int quality = image.GetJpegQuality();
+    int quality = s.quality;
     if (quality < 1) quality = 1;
     if (quality > 100) quality = 100;
     jpeg_set_quality(&s.cinfo, quality, FALSE);
@@ -307,7 +308,7 @@ bool DecodeJpeg(CxImage& image, CxFile& in)
     return true;
 }
 
-bool EncodeJpeg(const CxImage& image, CxFile& out)
+bool EncodeJpeg(const CxImage& image, CxFile& out, int quality)
 {
     if (!image.IsValid()) return false;
     std::vector<JOCTET> buffer(kBufferSize);
@@ -322,6 +323,7 @@ bool EncodeJpeg(const CxImage& image, CxFile& out)
     s.dest.out = &out;
     s.dest.buffer = buffer.data();
     s.image = &image;
+    s.quality = quality < 0 ? image.GetJpegQuality() : quality;
     s.row = row.data();
     return EncodeInner(s) == 0;
 }

@@ -111,34 +111,33 @@ bool AreaAverage(const CxImage& src, CxImage& dst)
     std::vector<float> xw, yw;
     AreaSpans(w, nw, xs, xw);
     AreaSpans(h, nh, ys, yw);
-    std::vector<float> rowSums(std::size_t(nw) * 3), acc(std::size_t(nw) * 3);
+    // Rows first: a weighted sum of whole source rows is one long contiguous loop, which
+    // the compiler vectorises; the columns are then reduced once per output row.
+    const std::size_t n = std::size_t(w) * 3;
+    std::vector<float> acc(n);
     for (std::uint32_t dy = 0; dy < nh; ++dy) {
         std::fill(acc.begin(), acc.end(), 0.0f);
         const Span& sy = ys[dy];
+        float* a = acc.data();
         for (std::uint32_t k = 0; k < sy.count; ++k) {
             const std::uint8_t* row = src.GetBits(sy.first + k);
             const float wy = yw[sy.weights + k];
-            // Horizontal reduction of one source row, then its share of the output row.
-            for (std::uint32_t dx = 0; dx < nw; ++dx) {
-                const Span& sx = xs[dx];
-                const std::uint8_t* p = row + 3 * std::size_t(sx.first);
-                const float* wx = xw.data() + sx.weights;
-                float b = 0, g = 0, r = 0;
-                for (std::uint32_t j = 0; j < sx.count; ++j, p += 3) {
-                    b += p[0] * wx[j];
-                    g += p[1] * wx[j];
-                    r += p[2] * wx[j];
-                }
-                float* a = acc.data() + 3 * std::size_t(dx);
-                a[0] += b * wy;
-                a[1] += g * wy;
-                a[2] += r * wy;
-            }
+            for (std::size_t i = 0; i < n; ++i) a[i] += static_cast<float>(row[i]) * wy;
         }
         std::uint8_t* out = dst.GetBits(dy);
-        for (std::size_t i = 0; i < acc.size(); ++i) {
-            const float v = acc[i] + 0.5f;
-            out[i] = static_cast<std::uint8_t>(v >= 255.0f ? 255 : (v <= 0.0f ? 0 : v));
+        for (std::uint32_t dx = 0; dx < nw; ++dx, out += 3) {
+            const Span& sx = xs[dx];
+            const float* p = a + 3 * std::size_t(sx.first);
+            const float* wx = xw.data() + sx.weights;
+            float b = 0.5f, g = 0.5f, r = 0.5f;
+            for (std::uint32_t j = 0; j < sx.count; ++j, p += 3) {
+                b += p[0] * wx[j];
+                g += p[1] * wx[j];
+                r += p[2] * wx[j];
+            }
+            out[0] = static_cast<std::uint8_t>(b >= 255.0f ? 255 : (b <= 0.0f ? 0 : b));
+            out[1] = static_cast<std::uint8_t>(g >= 255.0f ? 255 : (g <= 0.0f ? 0 : g));
+            out[2] = static_cast<std::uint8_t>(r >= 255.0f ? 255 : (r <= 0.0f ? 0 : r));
         }
     }
     return true;
@@ -171,24 +170,40 @@ bool CxImage::Resample(std::uint32_t newWidth, std::uint32_t newHeight)
 {
     if (!IsValid() || newWidth == 0 || newHeight == 0) return false;
     if (newWidth == width_ && newHeight == height_) return true;
-    const bool grey = IsGrayScale();
     CxImage out;
-    if (!out.Create(newWidth, newHeight, grey ? 8 : 24, format_)) {
+    if (!out.ResampleFrom(*this, newWidth, newHeight)) {
         lastError_ = out.lastError_;
         return false;
     }
-    if (bpp_ == 24 && newWidth < width_ && newHeight < height_) {
-        AreaAverage(*this, out);
+    *this = std::move(out);
+    return true;
+}
+
+bool CxImage::ResampleFrom(const CxImage& source, std::uint32_t newWidth, std::uint32_t newHeight)
+{
+    if (this == &source) return Resample(newWidth, newHeight);
+    Destroy();
+    if (!source.IsValid() || newWidth == 0 || newHeight == 0) {
+        lastError_ = "null image!!!";
+        return false;
+    }
+    if (newWidth == source.width_ && newHeight == source.height_) return Copy(source);
+    const std::uint32_t sw = source.width_, sh = source.height_;
+    const bool grey = source.IsGrayScale();
+    CxImage& out = *this;
+    if (!out.Create(newWidth, newHeight, grey ? 8 : 24, source.format_)) return false;
+    if (source.bpp_ == 24 && newWidth < sw && newHeight < sh) {
+        AreaAverage(source, out);
     } else {
         // Bilinear on colours; a grey palette stays grey, other palettes become 24-bit.
-        const std::vector<Tap> xs = BilinearTaps(width_, newWidth), ys = BilinearTaps(height_, newHeight);
+        const std::vector<Tap> xs = BilinearTaps(sw, newWidth), ys = BilinearTaps(sh, newHeight);
         for (std::uint32_t y = 0; y < newHeight; ++y) {
             const Tap ty = ys[y];
             std::uint8_t* o = out.GetBits(y);
             for (std::uint32_t x = 0; x < newWidth; ++x) {
                 const Tap tx = xs[x];
-                const RGBQ c00 = GetPixelColor(tx.a, ty.a), c10 = GetPixelColor(tx.b, ty.a),
-                           c01 = GetPixelColor(tx.a, ty.b), c11 = GetPixelColor(tx.b, ty.b);
+                const RGBQ c00 = source.GetPixelColor(tx.a, ty.a), c10 = source.GetPixelColor(tx.b, ty.a),
+                           c01 = source.GetPixelColor(tx.a, ty.b), c11 = source.GetPixelColor(tx.b, ty.b);
                 auto mix = [&](std::uint8_t RGBQ::*ch) {
                     const float top = c00.*ch + (c10.*ch - c00.*ch) * tx.t;
                     const float bottom = c01.*ch + (c11.*ch - c01.*ch) * tx.t;
@@ -205,19 +220,18 @@ bool CxImage::Resample(std::uint32_t newWidth, std::uint32_t newHeight)
             }
         }
     }
-    if (alpha_) {
+    if (source.alpha_) {
         if (!out.AlphaCreate()) return false;
         for (std::uint32_t y = 0; y < newHeight; ++y) {
-            const std::uint32_t sy = static_cast<std::uint32_t>(std::uint64_t(y) * height_ / newHeight);
+            const auto sy = static_cast<std::uint32_t>(std::uint64_t(y) * sh / newHeight);
             for (std::uint32_t x = 0; x < newWidth; ++x)
                 out.alpha_[std::size_t(y) * newWidth + x] =
-                    alpha_[std::size_t(sy) * width_ + static_cast<std::uint32_t>(std::uint64_t(x) * width_ / newWidth)];
+                    source.alpha_[std::size_t(sy) * sw + static_cast<std::uint32_t>(std::uint64_t(x) * sw / newWidth)];
         }
     }
-    out.CopySettings(*this);
-    if (transIndex_ >= 0) out.background_ = GetTransColor();
+    out.CopySettings(source);
+    if (source.transIndex_ >= 0) out.background_ = source.GetTransColor();
     out.transIndex_ = -1;
-    *this = std::move(out);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "Biz/ConfigMgr.h"
+#include "image/Codecs.h"
 #include "image/Watermark.h"
 
 namespace {
@@ -63,23 +64,36 @@ FitResult FitSize(std::uint32_t w, std::uint32_t h, std::uint32_t boxW, std::uin
     return {tw, th};
 }
 
+namespace {
+
+// The size the picture takes inside the canvas: the factor of the longer fit.
+FitResult ScaledSize(std::uint32_t w, std::uint32_t h, std::uint32_t tw, std::uint32_t th)
+{
+    if (w <= tw && h <= th) return {w, h};
+    const float a = static_cast<float>(tw) / static_cast<float>(th);
+    const float factor = static_cast<float>(h) * a > static_cast<float>(w) ? static_cast<float>(th) / h
+                                                                           : static_cast<float>(tw) / w;
+    auto nw = static_cast<std::uint32_t>(w * factor);
+    auto nh = static_cast<std::uint32_t>(h * factor);
+    nw = nw == 0 ? 1 : (nw > tw ? tw : nw);
+    nh = nh == 0 ? 1 : (nh > th ? th : nh);
+    return {nw, nh};
+}
+
+}  // namespace
+
 bool ScaleToCanvas(CxImage& image, std::uint32_t tw, std::uint32_t th)
 {
     if (!image.IsValid() || tw == 0 || th == 0) return false;
-    const std::uint32_t w = image.Width(), h = image.Height();
-    if (w > tw || h > th) {
-        const float a = static_cast<float>(tw) / static_cast<float>(th);
-        const float factor = static_cast<float>(h) * a > static_cast<float>(w) ? static_cast<float>(th) / h
-                                                                               : static_cast<float>(tw) / w;
-        auto nw = static_cast<std::uint32_t>(w * factor);
-        auto nh = static_cast<std::uint32_t>(h * factor);
-        if (nw == 0) nw = 1;
-        if (nh == 0) nh = 1;
-        if (nw > tw) nw = tw;
-        if (nh > th) nh = th;
-        if (!image.Resample(nw, nh)) return false;
-    }
-    return image.CenterOnCanvas(tw, th);
+    const FitResult size = ScaledSize(image.Width(), image.Height(), tw, th);
+    return image.Resample(size.width, size.height) && image.CenterOnCanvas(tw, th);
+}
+
+bool ScaleToCanvas(const CxImage& source, std::uint32_t tw, std::uint32_t th, CxImage& out)
+{
+    if (!source.IsValid() || tw == 0 || th == 0) return false;
+    const FitResult size = ScaledSize(source.Width(), source.Height(), tw, th);
+    return out.ResampleFrom(source, size.width, size.height) && out.CenterOnCanvas(tw, th);
 }
 
 UploadSettings UploadSettings::Current()
@@ -105,20 +119,40 @@ void PrepareUpload(const CxImage& image, CxFile& stream) { PrepareUpload(image, 
 void PrepareUpload(const CxImage& image, CxFile& stream, const UploadSettings& settings)
 {
     if (!image.IsValid()) return;
+    // The working image is only made when something changes: photos are large, and a
+    // full copy would double what preparing one costs in memory.
     CxImage working;
-    if (!working.Copy(image)) return;
+    const CxImage* picture = &image;
+    auto own = [&]() {
+        if (picture == &image) {
+            if (!working.Copy(image)) return false;
+            picture = &working;
+        }
+        return true;
+    };
     if (settings.thumbnailWidth > 0 && settings.thumbnailHeight > 0) {
         const FitResult target = FitSize(image.Width(), image.Height(), static_cast<std::uint32_t>(settings.thumbnailWidth),
                                          static_cast<std::uint32_t>(settings.thumbnailHeight));
-        if (!ScaleToCanvas(working, target.width, target.height)) return;
+        if (target.width != image.Width() || target.height != image.Height()) {
+            if (!ScaleToCanvas(image, target.width, target.height, working)) return;
+            picture = &working;
+        }
     }
-    if (StampsWatermark(settings)) ApplyWatermark(working);
+    if (StampsWatermark(settings)) {
+        if (!own()) return;
+        ApplyWatermark(working);
+    }
+    int quality = picture->GetJpegQuality();
     if (settings.type == SF_T("jpg")) {
-        if (!working.IsGrayScale() && !working.IncreaseBpp24()) return;
-        working.SetJpegQuality(static_cast<std::uint8_t>(settings.jpegQuality & 0xFF));
+        if (!picture->IsGrayScale() && picture->GetBpp() != 24) {
+            if (!own() || !working.IncreaseBpp24()) return;
+        }
+        quality = settings.jpegQuality & 0xFF;
     }
     // A failed encode is not reported: the stream keeps whatever was written.
-    working.Encode(&stream, UploadFormat(settings.type, image.FormatCode()));
+    const std::uint32_t format = UploadFormat(settings.type, image.FormatCode());
+    if (format == CXIMAGE_FORMAT_JPG) ImageCodec::EncodeJpeg(*picture, stream, quality);
+    else picture->Encode(&stream, format);
 }
 
 TString UploadFileName(const TString& fileName) { return UploadFileName(fileName, ConfigMgr::Instance()->ImageUploadType()); }

@@ -17,6 +17,8 @@ FitResult FitSize(std::uint32_t width, std::uint32_t height, std::uint32_t boxWi
 
 // Scales keeping proportions, then centres on a canvas of exactly width x height.
 bool ScaleToCanvas(CxImage& image, std::uint32_t width, std::uint32_t height);
+// The same into `out`, reading the source without copying it first.
+bool ScaleToCanvas(const CxImage& source, std::uint32_t width, std::uint32_t height, CxImage& out);
 
 // The image settings preparation depends on, as read from ConfigMgr at that moment.
 struct UploadSettings {

@@ -149,7 +149,10 @@ Bytes JpegWithDateTime(const char* text)
     fixture::Put32(tiff, 0);
     tiff.insert(tiff.end(), text, text + 20);  // 19 characters and the zero
     const std::size_t length = 2 + 6 + tiff.size();
-    Bytes out = {0xFF, 0xD8, 0xFF, 0xE1, std::uint8_t(length >> 8), std::uint8_t(length), 'E', 'x', 'i', 'f', 0, 0};
+    Bytes out;
+    out.reserve(12 + tiff.size() + plain.size());
+    for (int b : {0xFF, 0xD8, 0xFF, 0xE1, int(length >> 8), int(length & 0xFF), int('E'), int('x'), int('i'), int('f'), 0, 0})
+        out.push_back(static_cast<std::uint8_t>(b));
     out.insert(out.end(), tiff.begin(), tiff.end());
     out.insert(out.end(), plain.begin() + 2, plain.end());
     return out;
