@@ -84,6 +84,9 @@ bool CxImage::Create(std::uint32_t width, std::uint32_t height, std::uint32_t bp
     bpp_ = bpp;
     rowBytes_ = static_cast<std::uint32_t>(rowBytes);
     format_ = format;
+    // A new picture starts with the defaults; copies and conversions put theirs back after.
+    quality_ = 90;
+    xdpi_ = ydpi_ = 96;
     transIndex_ = -1;
     std::memset(palette_, 0, sizeof palette_);
     if (bpp == 1) SetPaletteColor(1, 255, 255, 255);

@@ -399,12 +399,12 @@ bool EncodeGif(const CxImage& image, CxFile& out)
     const int transIndex = image.GetBpp() <= 8 ? image.GetTransIndex() : -1;
 
     std::vector<std::uint8_t> head;
+    head.reserve(32 + 3 * 256);
     auto put16 = [&](std::uint32_t v) {
         head.push_back(static_cast<std::uint8_t>(v));
         head.push_back(static_cast<std::uint8_t>(v >> 8));
     };
-    const char* sig = "GIF89a";
-    head.insert(head.end(), sig, sig + 6);
+    for (const char* sig = "GIF89a"; *sig; ++sig) head.push_back(static_cast<std::uint8_t>(*sig));
     put16(w);
     put16(h);
     head.push_back(static_cast<std::uint8_t>(0x80 | ((depth - 1) << 4) | (depth - 1)));
@@ -417,7 +417,7 @@ bool EncodeGif(const CxImage& image, CxFile& out)
     }
     if (transIndex >= 0 && transIndex < (1 << depth)) {
         const std::uint8_t gce[8] = {0x21, 0xF9, 4, 1, 0, 0, static_cast<std::uint8_t>(transIndex), 0};
-        head.insert(head.end(), gce, gce + 8);
+        for (std::uint8_t b : gce) head.push_back(b);
     }
     head.push_back(0x2C);
     put16(0);
