@@ -82,9 +82,11 @@ TEST_F(Upload, ScalesIntoTheBoxOnlyWhenBothSidesAreSet)
 TEST_F(Upload, JpegTypeWidensColourPalettesKeepsGreyAndTakesLowQualityBits)
 {
     ConfigMgr::Instance()->SetImageUploadType(SF_T("jpg"));
-    CxImage paletted = fixture::Paletted(32, 32, 8, false);
-    paletted.SetType(CXIMAGE_FORMAT_PNG);
-    EXPECT_EQ(fixture::Decode(Prepared(paletted)).GetBpp(), 24u);
+    const CxImage paletted = fixture::Decode(fixture::Encode(fixture::Paletted(32, 32, 8, false), CXIMAGE_FORMAT_PNG));
+    ASSERT_EQ(paletted.GetBpp(), 8u);
+    const CxImage sent = fixture::Decode(Prepared(paletted));
+    EXPECT_EQ(sent.FormatCode(), CXIMAGE_FORMAT_JPG);
+    EXPECT_EQ(sent.GetBpp(), 24u);
     const CxImage grey = fixture::Paletted(32, 32, 8, true);
     EXPECT_TRUE(fixture::Decode(Prepared(grey)).IsGrayScale());
 
