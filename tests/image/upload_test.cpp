@@ -84,9 +84,9 @@ TEST_F(Upload, JpegTypeWidensColourPalettesKeepsGreyAndTakesLowQualityBits)
     ConfigMgr::Instance()->SetImageUploadType(SF_T("jpg"));
     const CxImage paletted = fixture::Decode(fixture::Encode(fixture::Paletted(32, 32, 8, false), CXIMAGE_FORMAT_PNG));
     ASSERT_EQ(paletted.GetBpp(), 8u);
-    const CxImage sent = fixture::Decode(Prepared(paletted));
-    EXPECT_EQ(sent.FormatCode(), CXIMAGE_FORMAT_JPG);
-    EXPECT_EQ(sent.GetBpp(), 24u);
+    const CxImage widened = fixture::Decode(Prepared(paletted));
+    EXPECT_EQ(widened.FormatCode(), CXIMAGE_FORMAT_JPG);
+    EXPECT_EQ(widened.GetBpp(), 24u);
     const CxImage grey = fixture::Paletted(32, 32, 8, true);
     EXPECT_TRUE(fixture::Decode(Prepared(grey)).IsGrayScale());
 
