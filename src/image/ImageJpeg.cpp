@@ -62,6 +62,7 @@ boolean FillInput(j_decompress_ptr cinfo)
 void SkipInput(j_decompress_ptr cinfo, long count)
 {
     auto* src = reinterpret_cast<Source*>(cinfo->src);
+    if (count <= 0) return;
     while (count > static_cast<long>(src->pub.bytes_in_buffer)) {
         count -= static_cast<long>(src->pub.bytes_in_buffer);
         FillInput(cinfo);
