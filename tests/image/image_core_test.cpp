@@ -104,7 +104,9 @@ TEST(CxImageRotate, QuarterTurnsMoveEdgesAndFourTurnsRestore)
         CxImage turned(original);
         for (int i = 0; i < 4; ++i) turned.RotateRight();
         EXPECT_TRUE(fixture::SamePixels(turned, original));
-        EXPECT_EQ(std::memcmp(turned.GetPalette(), original.GetPalette(), 4 * original.GetNumColors()), 0);
+        if (bpp <= 8) {
+            EXPECT_EQ(std::memcmp(turned.GetPalette(), original.GetPalette(), 4 * original.GetNumColors()), 0);
+        }
     }
     CxImage invalid;
     EXPECT_FALSE(invalid.RotateLeft());
