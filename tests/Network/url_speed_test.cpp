@@ -2,6 +2,7 @@
 // remaining-time texts.
 #include <gtest/gtest.h>
 
+#include "Network/Codepage.h"
 #include "Network/Speed.h"
 #include "Network/Url.h"
 #include "Network/WireText.h"
@@ -136,12 +137,17 @@ TEST(SpeedTextTest, RemainingTime)
 TEST(SpeedTextTest, Speed)
 {
 #if defined(SF_WIDE)
-    // The system's byte-size text.
+    // The system's byte-size text, in the system's language.
+#if defined(_WIN32)
+    const std::string bytes = Network::Codepage::AnsiFromWide(L" 字节");
+#else
+    const std::string bytes = " bytes";
+#endif
     const struct {
         std::uint64_t v;
-        const char* text;
-    } cases[] = {{0, "0 bytes"},       {500, "500 bytes"},   {1536, "1.50 KB"},
-                 {10240, "10.0 KB"},   {1048576, "1.00 MB"}, {1073741824, "1.00 GB"}};
+        std::string text;
+    } cases[] = {{0, "0" + bytes},   {500, "500" + bytes},   {1536, "1.50 KB"},
+                 {10240, "10.0 KB"}, {1048576, "1.00 MB"}, {1073741824, "1.00 GB"}};
 #else
     const struct {
         std::uint64_t v;

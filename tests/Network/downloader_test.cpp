@@ -1,0 +1,203 @@
+// The web image downloader against a loopback server: file name and type from the
+// response, percent, and every way a download can end.
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+#include "Network/Codepage.h"
+#include "Network/WinINetDowner.h"
+#include "Network/WireText.h"
+#include "support/LoopbackServer.h"
+
+namespace {
+
+using test::HttpResponse;
+using test::LoopbackServer;
+using test::ServerScript;
+
+#if defined(SF_WIDE)
+TString T(const std::wstring& w) { return w; }
+#else
+TString T(const std::wstring& w) { return Network::Codepage::AnsiFromWide(w); }
+#endif
+
+class DownloadSink : public IDownloaderEvent {
+public:
+    void OnDownloadComplete(int id) override { Final(id, -1); }
+    void OnDownloadError(int id, int code) override { Final(id, code); }
+    void OnDownloadProgress(int, std::uint64_t bytes, TString) override
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++progress;
+        lastProgress = bytes;
+    }
+    void OnFileSizeKnown() override { ++sizeKnown; }
+    void OnFileNameKnown() override { ++nameKnown; }
+
+    bool WaitFinal(int timeoutMs = 20000)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return finals > 0; });
+    }
+
+    int finals = 0, completes = 0, errors = 0, lastError = -100, lastId = 0;
+    int progress = 0, sizeKnown = 0, nameKnown = 0;
+    std::uint64_t lastProgress = 0;
+
+private:
+    void Final(int id, int code)
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            ++finals;
+            lastId = id;
+            if (code < 0) {
+                ++completes;
+            } else {
+                ++errors;
+                lastError = code;
+            }
+        }
+        changed_.notify_all();
+    }
+    std::mutex mutex_;
+    std::condition_variable changed_;
+};
+
+class DownloaderTest : public testing::Test {
+protected:
+    // Downloads path from the loopback server answering response; waits for the end.
+    void Fetch(const std::string& response, const std::wstring& path = L"/photos/cat.jpg")
+    {
+        sink = std::make_unique<DownloadSink>();
+        out = std::make_unique<Network::MemoryByteStream>();
+        downer = std::make_unique<WinINetDowner>();
+        downer->SetEventSink(sink.get());
+        server.SetScript({response});
+        ASSERT_TRUE(downer->Download(T(server.Url(path)), out.get()));
+        ASSERT_TRUE(sink->WaitFinal());
+        ASSERT_EQ(sink->finals, 1);
+    }
+
+    LoopbackServer server;
+    std::unique_ptr<DownloadSink> sink;
+    std::unique_ptr<Network::MemoryByteStream> out;
+    std::unique_ptr<WinINetDowner> downer;
+};
+
+TEST_F(DownloaderTest, DownloadsTheImageWithNameTypeAndSize)
+{
+    const std::string body(10000, 'J');
+    Fetch(HttpResponse(200, "Content-Type: image/jpeg\r\n", body), L"/photos/cat.jpg?size=big");
+    EXPECT_EQ(sink->completes, 1);
+    EXPECT_EQ(sink->lastId, -1);
+    EXPECT_EQ(out->Bytes(), body);
+    EXPECT_EQ(downer->GetFileSize(), body.size());
+    EXPECT_EQ(downer->GetPercent(), 100);
+    EXPECT_EQ(downer->GetFileName(), SF_T("cat.jpg"));
+    EXPECT_EQ(downer->GetImageType(), 3);
+    EXPECT_EQ(sink->sizeKnown, 1);
+    EXPECT_EQ(sink->nameKnown, 0);
+
+    ASSERT_TRUE(server.WaitForRequests(1));
+    const std::string head = test::RequestHead(server.Requests().at(0));
+    EXPECT_EQ(head.rfind("GET /photos/cat.jpg?size=big HTTP/1.1\r\n", 0), 0u) << head;
+    EXPECT_NE(head.find("User-Agent: FileDownloader\r\n"), std::string::npos) << head;
+}
+
+TEST_F(DownloaderTest, ContentDispositionRenamesTheFile)
+{
+    const struct {
+        const char* header;
+        const wchar_t* name;
+        int known;
+    } cases[] = {
+        {"Content-Disposition: attachment; filename=\"x.png\"\r\n", L"x.png", 1},
+        {"Content-Disposition: inline; filename=\"../../etc/y.gif\"\r\n", L"y.gif", 1},  // no folders from servers
+        {"Content-Disposition: attachment; filename=\"\"\r\n", L"cat.jpg", 0},
+        {"Content-Disposition: attachment; filename=plain.png\r\n", L"cat.jpg", 0},
+    };
+    for (const auto& c : cases) {
+        Fetch(HttpResponse(200, c.header, "data"));
+        EXPECT_EQ(downer->GetFileName(), T(c.name)) << c.header;
+        EXPECT_EQ(sink->nameKnown, c.known) << c.header;
+        EXPECT_EQ(sink->completes, 1);
+    }
+}
+
+TEST_F(DownloaderTest, ImageTypeFromContentType)
+{
+    const struct {
+        const char* type;
+        int code;
+    } cases[] = {{"image/bmp", 1},  {"image/gif", 2},  {"IMAGE/JPEG", 3}, {"image/png", 4}, {"image/tiff", 6},
+                 {"image/jpeg; charset=binary", 0}, {"text/html", 0}, {"image/x-png", 0}};
+    for (const auto& c : cases) {
+        Fetch(HttpResponse(200, std::string("Content-Type: ") + c.type + "\r\n", "data"));
+        EXPECT_EQ(downer->GetImageType(), c.code) << c.type;
+    }
+    Fetch(HttpResponse(200, "", "data"));
+    EXPECT_EQ(downer->GetImageType(), 0) << "no Content-Type";
+}
+
+TEST_F(DownloaderTest, WithoutContentLengthCompletesEmpty)
+{
+    Fetch(HttpResponse(200, "Content-Type: image/png\r\n", "not read", false));
+    EXPECT_EQ(sink->completes, 1);
+    EXPECT_EQ(out->Bytes(), "");
+    EXPECT_EQ(downer->GetFileSize(), 0u);
+    EXPECT_EQ(downer->GetPercent(), 0);
+    EXPECT_EQ(sink->sizeKnown, 0);
+}
+
+TEST_F(DownloaderTest, ShortBodyIsAReadError)
+{
+    Fetch("HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\nContent-Length: 5000\r\nConnection: close\r\n\r\n" +
+          std::string(1200, 'G'));
+    EXPECT_EQ(sink->errors, 1);
+    EXPECT_EQ(sink->lastError, WinINetDowner::ReadError);
+    EXPECT_EQ(out->Bytes(), std::string(1200, 'G')) << "what arrived is kept";
+    EXPECT_EQ(downer->GetPercent(), 24);
+}
+
+TEST_F(DownloaderTest, RefusedConnectionIsAnError)
+{
+    sink = std::make_unique<DownloadSink>();
+    out = std::make_unique<Network::MemoryByteStream>();
+    downer = std::make_unique<WinINetDowner>();
+    downer->SetEventSink(sink.get());
+    const std::wstring url = L"http://127.0.0.1:" + std::to_wstring(LoopbackServer::UnusedPort()) + L"/a.jpg";
+    ASSERT_TRUE(downer->Download(T(url), out.get()));
+    ASSERT_TRUE(sink->WaitFinal());
+    EXPECT_EQ(sink->completes, 0);
+    EXPECT_EQ(sink->lastError, WinINetDowner::NoRequest);
+}
+
+TEST_F(DownloaderTest, PercentIsTruncated)
+{
+    const struct {
+        std::uint64_t received, size;
+        int percent;
+    } cases[] = {{1536, 2048, 75}, {0, 0, 0}, {5, 0, 0}, {2048, 2048, 100}, {2047, 2048, 99}, {1, 3, 33}};
+    for (const auto& c : cases) EXPECT_EQ(WinINetDowner::Percent(c.received, c.size), c.percent);
+}
+
+TEST_F(DownloaderTest, DestroyedWhileDownloadingWaitsForItsWorker)
+{
+    sink = std::make_unique<DownloadSink>();
+    out = std::make_unique<Network::MemoryByteStream>();
+    downer = std::make_unique<WinINetDowner>();
+    downer->SetEventSink(sink.get());
+    ServerScript script{HttpResponse(200, "Content-Type: image/jpeg\r\n", std::string(200000, 'x'))};
+    script.responseChunk = 20000;
+    script.responsePauseMs = 100;
+    server.SetScript(script);
+    ASSERT_TRUE(downer->Download(T(server.Url(L"/slow.jpg")), out.get()));
+    ::Sleep(300);
+    downer.reset();
+    EXPECT_EQ(sink->finals, 1) << "the worker finished before the downloader went";
+}
+
+}  // namespace

@@ -1,0 +1,38 @@
+#include "snapferry/Console.h"
+
+#include <cstdio>
+
+#include "platform/TextConv.h"
+
+namespace Tool {
+
+namespace {
+
+void Write(std::FILE* stream, const std::wstring& line)
+{
+    const std::string bytes = Korvel::Text::Utf8FromWide(line + L"\n");
+    std::fwrite(bytes.data(), 1, bytes.size(), stream);
+    std::fflush(stream);
+}
+
+}  // namespace
+
+void Print(const std::wstring& line) { Write(stdout, line); }
+void Error(const std::wstring& line) { Write(stderr, line); }
+
+#if defined(SF_WIDE)
+TString ToText(const std::wstring& text) { return text; }
+std::wstring FromText(const TString& text) { return text; }
+#else
+TString ToText(const std::wstring& text) { return Korvel::Text::AnsiFromWide(text); }
+std::wstring FromText(const TString& text) { return Korvel::Text::WideFromAnsi(text); }
+#endif
+
+int UsageError(const std::wstring& message)
+{
+    Error(L"snapferry: " + message);
+    Error(L"Try 'snapferry help'.");
+    return kUsage;
+}
+
+}  // namespace Tool

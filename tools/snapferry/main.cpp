@@ -1,0 +1,115 @@
+// snapferry: posts and downloads as the browser plug-in does, for people wiring the plug-in
+// to their server, and for our own checks.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "snapferry/Commands.h"
+#include "snapferry/Console.h"
+#include "platform/FileInfo.h"
+
+namespace {
+
+using namespace Tool;
+
+const wchar_t kUsageText[] =
+    L"usage: snapferry [--flavor activex|npapi] COMMAND ...\n"
+    L"\n"
+    L"  post --url URL [--charset NAME] [--file-field NAME] [--field NAME=VALUE]...\n"
+    L"       [--remark TEXT] [--type jpg|png|gif|bmp|tif] [--width W --height H]\n"
+    L"       [--quality Q] FILE...\n"
+    L"      Uploads each FILE as one multipart/form-data POST, as the panel does: the\n"
+    L"      --field values in name order, lastWriteTime, width, height, remark, then\n"
+    L"      the file. Stops at the first file the server does not answer with 200.\n"
+    L"  download URL OUT\n"
+    L"      Downloads a web image as the panel's web image dialog does, into OUT.\n"
+    L"\n"
+    L"  --flavor activex (default) behaves like the ActiveX control, npapi like the\n"
+    L"  NPAPI plug-in (no percent-encoding of values, image/pjpeg, plain text).\n"
+    L"\n"
+    L"Exit status: 0 every file accepted, 1 a transfer failed, 2 bad usage.";
+
+// The plug-in's behaviour lives in a sibling program built with the narrow flavour.
+int RunNarrowSibling(const std::vector<std::wstring>& args)
+{
+    wchar_t self[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path = self;
+    path = path.substr(0, path.find_last_of(L"\\/") + 1) + L"snapferry-npapi.exe";
+    std::wstring line = L"\"" + path + L"\"";
+    for (const auto& a : args) {
+        // Quote every argument; backslashes before a quote are doubled, as the C run-time expects.
+        std::wstring quoted = L"\"";
+        std::size_t slashes = 0;
+        for (wchar_t c : a) {
+            if (c == L'\\') {
+                ++slashes;
+            } else {
+                if (c == L'"') quoted.append(slashes + 1, L'\\');
+                slashes = 0;
+            }
+            quoted += c;
+        }
+        quoted.append(slashes, L'\\');
+        line += L" " + quoted + L"\"";
+    }
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        Error(L"snapferry: cannot start " + path);
+        return kFailed;
+    }
+    ::WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = kFailed;
+    ::GetExitCodeProcess(pi.hProcess, &code);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+}
+
+#if defined(SF_WIDE)
+constexpr bool kNarrowBuild = false;
+#else
+constexpr bool kNarrowBuild = true;
+#endif
+
+}  // namespace
+
+int main()
+{
+    // The tool reports unreadable files itself rather than through message boxes.
+    Korvel::IO::SetOpenErrorReporter([](int, const std::wstring&) {});
+
+    int argc = 0;
+    wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    std::vector<std::wstring> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    ::LocalFree(argv);
+
+    std::wstring flavor = L"activex";
+    for (std::size_t i = 0; i < args.size();) {
+        if (args[i] == L"--flavor") {
+            if (i + 1 >= args.size()) return UsageError(L"--flavor needs activex or npapi");
+            flavor = args[i + 1];
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+        } else {
+            ++i;
+        }
+    }
+    if (flavor != L"activex" && flavor != L"npapi") return UsageError(L"--flavor must be activex or npapi");
+    if (flavor == L"npapi" && !kNarrowBuild) return RunNarrowSibling(args);
+
+    if (args.empty()) return UsageError(L"no command given");
+    const std::wstring command = args.front();
+    const std::vector<std::wstring> rest(args.begin() + 1, args.end());
+    if (command == L"help" || command == L"--help" || command == L"-h") {
+        Print(kUsageText);
+        return kOk;
+    }
+    if (command == L"post") return RunPostCommand(rest);
+    if (command == L"download") return RunDownloadCommand(rest);
+    // prepare and phototime arrive with the image library.
+    return UsageError(L"unknown command '" + command + L"'");
+}
