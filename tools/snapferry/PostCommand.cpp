@@ -198,12 +198,16 @@ int RunPostCommand(const std::vector<std::wstring>& args)
               std::to_wstring(u.width) + L"x" + std::to_wstring(u.height) + L")");
         Network::MemoryByteStream stream(u.bytes);
         reporter.Expect(runBytes);
+        const DWORD started = ::GetTickCount();
         if (!poster.Post(static_cast<int>(i), &stream, ToText(u.fileName))) {
             Error(L"snapferry: could not start the upload");
             return kFailed;
         }
         reporter.Wait();
+        wchar_t took[32];
+        std::swprintf(took, 32, L"%.2f", (::GetTickCount() - started) / 1000.0);
         Print(L"  status " + std::to_wstring(poster.GetStatusCode()));
+        Print(L"  time " + std::wstring(took) + L" s");
         Print(L"  response: " + FromText(poster.GetResponse()));
         if (!reporter.Completed()) {
             Error(L"snapferry: " + a.files[i] + L": " + ErrorText(reporter.ErrorCode()) + L" (error code " +
