@@ -239,4 +239,45 @@ TEST(PhotoTimeText, AcceptsTheTagLayoutAndRejectsImpossibleFields)
     }
 }
 
+// The start of a JPEG file holding an Exif block with one DateTime entry.
+Bytes ExifHead(std::uint32_t valueOffset, std::uint16_t type)
+{
+    Bytes tiff;
+    tiff.reserve(64);
+    for (int b : {int('M'), int('M'), 0, 42, 0, 0, 0, 8, 0, 1, 0x01, 0x32, 0, int(type), 0, 0, 0, 20})
+        tiff.push_back(std::uint8_t(b));
+    for (int shift = 24; shift >= 0; shift -= 8) tiff.push_back(std::uint8_t(valueOffset >> shift));
+    tiff.insert(tiff.end(), {0, 0, 0, 0});
+    const char* text = "2015:06:01 13:45:10";
+    tiff.insert(tiff.end(), text, text + 20);
+    const std::size_t length = 2 + 6 + tiff.size();
+    Bytes head;
+    head.reserve(length + 8);
+    for (int b : {0xFF, 0xD8, 0xFF, 0xE1, int(length >> 8), int(length & 0xFF), int('E'), int('x'), int('i'), int('f'), 0, 0})
+        head.push_back(std::uint8_t(b));
+    head.insert(head.end(), tiff.begin(), tiff.end());
+    head.insert(head.end(), {0xFF, 0xDA, 0, 2});
+    return head;
+}
+
+TEST(PhotoTimeText, ReadsTheTagFromAJpegExifBlockWithinItsBounds)
+{
+    std::int64_t time = 0, expected = 0;
+    ASSERT_TRUE(ParsePhotoTime("2015:06:01 13:45:10", 19, expected));
+    const Bytes good = ExifHead(26, 2);
+    EXPECT_TRUE(JpegExifPhotoTime(good.data(), good.size(), time));
+    EXPECT_EQ(time, expected);
+    struct Case {
+        const char* what;
+        Bytes bytes;
+    } cases[] = {
+        {"value past the block", ExifHead(4000, 2)},
+        {"not text", ExifHead(26, 3)},
+        {"cut short", Bytes(good.begin(), good.begin() + 30)},
+        {"pixels before any block", Bytes{0xFF, 0xD8, 0xFF, 0xDA, 0, 2}},
+        {"not a JPEG", Bytes{'G', 'I', 'F', '8'}},
+    };
+    for (const Case& c : cases) EXPECT_FALSE(JpegExifPhotoTime(c.bytes.data(), c.bytes.size(), time)) << c.what;
+}
+
 }  // namespace
