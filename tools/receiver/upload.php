@@ -7,6 +7,15 @@
 
 header('Content-Type: text/plain; charset=utf-8');
 
+// The plug-in reads a response body only when it comes with a Content-Length, so every
+// answer carries one (PHP's server would otherwise just close the connection after it).
+function reply(int $status, string $text): void
+{
+    http_response_code($status);
+    header('Content-Length: ' . strlen($text));
+    echo $text;
+}
+
 $store = getenv('SNAPFERRY_STORE') ?: sys_get_temp_dir() . '/snapferry-received';
 
 if ($_SERVER['REQUEST_METHOD'] !== 'POST') {
@@ -15,8 +24,7 @@ if ($_SERVER['REQUEST_METHOD'] !== 'POST') {
     if (preg_match('#^/files/([^/]+)$#', $path, $m)) {
         $file = $store . '/' . basename(rawurldecode($m[1]));
         if (!is_file($file)) {
-            http_response_code(404);
-            echo "no such file\n";
+            reply(404, "no such file\n");
             return;
         }
         $types = ['jpg' => 'image/jpeg', 'jpeg' => 'image/jpeg', 'png' => 'image/png', 'gif' => 'image/gif',
@@ -27,19 +35,38 @@ if ($_SERVER['REQUEST_METHOD'] !== 'POST') {
         readfile($file);
         return;
     }
-    echo "snapferry receiver: POST photos here\n";
+    reply(200, "snapferry receiver: POST photos here\n");
     return;
 }
 
-// Values arrive percent-encoded in UTF-8 mode and as GBK bytes in GB2312 mode.
-function decode_text(string $raw): string
+// Text as UTF-8: what is not valid UTF-8 is taken as GBK, the code page of the visitors'
+// systems.
+function to_utf8(string $bytes): string
 {
-    $text = urldecode($raw);
-    if (preg_match('//u', $text)) {
-        return $text;
+    if (preg_match('//u', $bytes)) {
+        return $bytes;
     }
-    $converted = @iconv('GBK', 'UTF-8', $text);
-    return $converted === false ? $text : $converted;
+    $converted = @iconv('GBK', 'UTF-8', $bytes);
+    return $converted === false ? $bytes : $converted;
+}
+
+// In the UTF-8 mode every value and the file name are percent-encoded: nothing but letters,
+// digits, "%" and "+". In the GB2312 mode they arrive as they are; the remark always holds
+// a line feed then, so one look tells the two apart.
+function request_is_encoded(array $post): bool
+{
+    $values = isset($post['remark']) ? [$post['remark']] : array_values($post);
+    foreach ($values as $value) {
+        if (!is_string($value) || !preg_match('/^[A-Za-z0-9%+]*$/', $value)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+function decode_text(string $raw, bool $encoded): string
+{
+    return to_utf8($encoded ? urldecode($raw) : $raw);
 }
 
 // The remark is Base64 of the caption in the visitor's ANSI code page (GBK here).
@@ -49,11 +76,7 @@ function decode_remark(string $text): string
     if ($bytes === false) {
         return '';
     }
-    if (preg_match('//u', $bytes)) {
-        return $bytes;
-    }
-    $converted = @iconv('GBK', 'UTF-8', $bytes);
-    return $converted === false ? $bytes : $converted;
+    return to_utf8($bytes);
 }
 
 // A name safe to store: no folders, no control characters, never empty or hidden.
@@ -66,14 +89,14 @@ function safe_name(string $name): string
 }
 
 if (!is_dir($store) && !mkdir($store, 0777, true) && !is_dir($store)) {
-    http_response_code(500);
-    echo "cannot create the storage folder\n";
+    reply(500, "cannot create the storage folder\n");
     return;
 }
 
+$encoded = request_is_encoded($_POST);
 $fields = [];
 foreach ($_POST as $name => $value) {
-    $fields[$name] = decode_text((string)$value);
+    $fields[to_utf8((string)$name)] = is_string($value) ? decode_text($value, $encoded) : '';
 }
 $remark = isset($fields['remark']) ? decode_remark($fields['remark']) : '';
 
@@ -83,16 +106,17 @@ foreach ($_FILES as $field => $file) {
         continue;  // the plug-in sends one file per request
     }
     if ($file['error'] !== UPLOAD_ERR_OK) {
-        http_response_code(400);
-        echo "upload of field $field failed with PHP error {$file['error']}\n";
+        reply(400, "upload of field $field failed with PHP error {$file['error']}\n");
         return;
     }
-    $sentName = decode_text($file['name']);
+    // The plug-in encodes the file name even where it sends values as they are; an encoded
+    // name has no "." left in it.
+    $nameEncoded = $encoded || (preg_match('/^[A-Za-z0-9%+]*$/', $file['name']) && strpos($file['name'], '%') !== false);
+    $sentName = decode_text($file['name'], $nameEncoded);
     $name = safe_name($sentName);
     $target = $store . '/' . $name;
     if (!move_uploaded_file($file['tmp_name'], $target)) {
-        http_response_code(500);
-        echo "cannot store $name\n";
+        reply(500, "cannot store $name\n");
         return;
     }
     $record = [
@@ -102,6 +126,7 @@ foreach ($_FILES as $field => $file) {
         'content_type' => $file['type'],
         'size' => filesize($target),
         'md5' => md5_file($target),
+        'encoded' => $encoded,
         'fields' => $fields,
         'remark_text' => $remark,
     ];
@@ -110,8 +135,7 @@ foreach ($_FILES as $field => $file) {
 }
 
 if (!$stored) {
-    http_response_code(400);
-    echo "no file received\n";
+    reply(400, "no file received\n");
     return;
 }
-echo 'stored ' . implode(', ', $stored);
+reply(200, 'stored ' . implode(', ', $stored));
