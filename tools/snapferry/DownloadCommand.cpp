@@ -25,8 +25,13 @@ public:
         error_ = errorCode;
         done_.Set();
     }
+    // WinINet reports every chunk; a line a second is plenty on a terminal.
     void OnDownloadProgress(int, std::uint64_t bytes, TString speedText) override
     {
+        const DWORD now = ::GetTickCount();
+        if (printed_ && now - lastPrint_ < 1000) return;
+        printed_ = true;
+        lastPrint_ = now;
         Print(L"  received " + std::to_wstring(bytes) + L" bytes  speed " + FromText(speedText));
     }
     void OnFileSizeKnown() override {}
@@ -40,6 +45,8 @@ private:
     Korvel::Threading::EventHandler done_;
     bool completed_ = false;
     int error_ = -1;
+    bool printed_ = false;
+    DWORD lastPrint_ = 0;
 };
 
 }  // namespace
