@@ -1,5 +1,8 @@
 #include "snapferry/Console.h"
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 
 #include "platform/TextConv.h"
@@ -10,6 +13,13 @@ namespace {
 
 void Write(std::FILE* stream, const std::wstring& line)
 {
+    // Lines end in a bare line feed: the readers are Linux terminals and scripts.
+    static const bool binary = [] {
+        _setmode(_fileno(stdout), _O_BINARY);
+        _setmode(_fileno(stderr), _O_BINARY);
+        return true;
+    }();
+    (void)binary;
     const std::string bytes = Korvel::Text::Utf8FromWide(line + L"\n");
     std::fwrite(bytes.data(), 1, bytes.size(), stream);
     std::fflush(stream);
