@@ -9,3 +9,7 @@ set(CMAKE_FIND_ROOT_PATH /usr/${SF_TARGET_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Browsers may call a 32-bit plug-in with only 4-byte stack alignment; let GCC realign
+# wherever SSE spills need 16 bytes.
+set(CMAKE_C_FLAGS_INIT "-mincoming-stack-boundary=2")
+set(CMAKE_CXX_FLAGS_INIT "-mincoming-stack-boundary=2")
