@@ -21,8 +21,41 @@ WinINetDowner::WinINetDowner() = default;
 
 WinINetDowner::~WinINetDowner()
 {
-    if (worker_ && ::GetThreadId(worker_.Get()) != ::GetCurrentThreadId())
-        ::WaitForSingleObject(worker_.Get(), INFINITE);
+    if (!worker_ || ::GetThreadId(worker_.Get()) == ::GetCurrentThreadId()) return;
+    stopping_ = true;
+    {
+        // Closing the request makes WinINet give up what it is waiting for.
+        Lock lock(handleLock_);
+        requestHandle_.Reset();
+    }
+    requestComplete_.Set();  // the worker may be waiting for a completion
+    ::WaitForSingleObject(worker_.Get(), INFINITE);
+}
+
+// Waits for WinINet to complete the operation started when the count of completions stood
+// at before. When the downloader is stopping, closes the session so the operation is
+// cancelled, and still waits for its completion: until then WinINet may write into our
+// buffers and call us back. False when stopping.
+bool WinINetDowner::WaitCompletion(long before, Korvel::InternetHandle& internet)
+{
+    while (completions_ == before && !stopping_) requestComplete_.Wait();
+    if (!stopping_) return true;
+    internet.Reset();
+    while (completions_ == before) ::WaitForSingleObject(requestComplete_.Get(), 100);
+    return false;
+}
+
+void WinINetDowner::CloseRequest()
+{
+    bool had;
+    {
+        Lock lock(handleLock_);
+        had = request_ != nullptr;
+        requestHandle_.Reset();
+    }
+    // WinINet may still be completing an operation into our buffer or calling back with
+    // us as context; its closing notification is the last thing it does with the request.
+    if (had) ::WaitForSingleObject(requestClosed_.Get(), 2000);
 }
 
 bool WinINetDowner::Download(const TString& url, Network::ByteStream* output)
@@ -112,12 +145,15 @@ unsigned __stdcall WinINetDowner::ThreadProc(void* self)
 
 void CALLBACK WinINetDowner::StatusCallback(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info, DWORD)
 {
-    // Closing notifications may arrive after the download ended: look at nothing else.
     if (status != INTERNET_STATUS_HANDLE_CREATED && status != INTERNET_STATUS_REQUEST_COMPLETE &&
-        status != INTERNET_STATUS_RESPONSE_RECEIVED)
+        status != INTERNET_STATUS_RESPONSE_RECEIVED && status != INTERNET_STATUS_HANDLE_CLOSING)
         return;
     auto* self = reinterpret_cast<WinINetDowner*>(context);
     if (!self) return;
+    if (status == INTERNET_STATUS_HANDLE_CLOSING) {
+        self->requestClosed_.Set();
+        return;
+    }
     const auto* result = static_cast<const INTERNET_ASYNC_RESULT*>(info);
     switch (status) {
     case INTERNET_STATUS_HANDLE_CREATED:
@@ -126,6 +162,7 @@ void CALLBACK WinINetDowner::StatusCallback(HINTERNET, DWORD_PTR context, DWORD 
     case INTERNET_STATUS_REQUEST_COMPLETE:
         self->openFailed_ = !result || result->dwResult == 0;
         self->openError_ = result ? result->dwError : 0;
+        ++self->completions_;
         self->requestComplete_.Set();
         break;
     case INTERNET_STATUS_RESPONSE_RECEIVED: {
@@ -145,12 +182,13 @@ void WinINetDowner::Work()
 {
     using namespace Network;
     Korvel::InternetHandle internet(Inet::Open(SF_T("FileDownloader"), INTERNET_FLAG_ASYNC));
-    Korvel::InternetHandle request;
+    HINTERNET request = nullptr;
     if (!internet) {
         Fail(OpenError);
     } else if (Inet::SetStatusCallback(internet.Get(), &StatusCallback) == INTERNET_INVALID_STATUS_CALLBACK) {
         Fail(CallbackRefused);
     } else {
+        const long before = completions_;
         HINTERNET opened = Inet::OpenUrl(internet.Get(), url_, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE,
                                          reinterpret_cast<DWORD_PTR>(this));
         const DWORD error = opened ? ERROR_SUCCESS : ::GetLastError();
@@ -159,8 +197,8 @@ void WinINetDowner::Work()
             request_ = opened;
             state_ = state_ | Opened;
         } else if (error == ERROR_IO_PENDING) {
-            requestComplete_.Wait();
-            if (openFailed_) {
+            WaitCompletion(before, internet);
+            if (openFailed_ && !stopping_) {
                 // A refused or failed connection completes with no handle: WinINet has closed it.
                 request_ = nullptr;
                 Fail(OpenError);
@@ -173,20 +211,23 @@ void WinINetDowner::Work()
             SF_LOG_TEXT(SF_T("打开URL错误，URL："), url_.c_str());
         }
         if (!request_) Fail(NoRequest);
-        request.Reset(request_);
+        Lock lock(handleLock_);
+        request = request_;
+        requestHandle_.Reset(request_);
+        if (stopping_) requestHandle_.Reset();  // the destructor came first
     }
 
-    if (state_ & Opened) {
-        ReadHeaders(request.Get());
-        if (state_ & Opened) ReadBody(request.Get());
+    if ((state_ & Opened) && !stopping_) {
+        ReadHeaders(request);
+        if ((state_ & Opened) && !stopping_) ReadBody(request, internet);
     }
 
     if (internet) Inet::SetStatusCallback(internet.Get(), nullptr);
-    request.Reset();
+    CloseRequest();
     request_ = nullptr;
     internet.Reset();
 
-    if (!sink_) return;
+    if (!sink_ || stopping_) return;
     if (state_ & Complete)
         sink_->OnDownloadComplete(id_);
     else if (state_ == Failed)
@@ -234,24 +275,25 @@ void WinINetDowner::ReadHeaders(HINTERNET request)
     }
 }
 
-void WinINetDowner::ReadBody(HINTERNET request)
+void WinINetDowner::ReadBody(HINTERNET request, Korvel::InternetHandle& internet)
 {
-    char buffer[kReadBlock + 1] = {};
-    INTERNET_BUFFERSA record{};
+    INTERNET_BUFFERSA& record = readRecord_;
+    record = INTERNET_BUFFERSA{};
     record.dwStructSize = sizeof record;
     while (fileSize_ > 0 && GetBytesReceived() < fileSize_) {
-        std::memset(buffer, 0, sizeof buffer);
-        record.lpvBuffer = buffer;
+        std::memset(readBuffer_, 0, sizeof readBuffer_);
+        record.lpvBuffer = readBuffer_;
         record.dwBufferLength = kReadBlock;
+        const long before = completions_;
         if (!::InternetReadFileExA(request, &record, IRF_ASYNC, reinterpret_cast<DWORD_PTR>(this))) {
             if (::GetLastError() != ERROR_IO_PENDING) {
                 Fail(ReadError);
                 return;
             }
-            requestComplete_.Wait();
+            if (!WaitCompletion(before, internet)) return;
         }
         if (record.dwBufferLength == 0) break;
-        if (output_) output_->Write(buffer, record.dwBufferLength, 1);
+        if (output_) output_->Write(readBuffer_, record.dwBufferLength, 1);
         Lock lock(receivedLock_);
         received_ += record.dwBufferLength;
     }

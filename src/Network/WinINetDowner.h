@@ -34,7 +34,8 @@ public:
     enum Error : int { OpenError = 0, NoRequest = 6, ReadError = 16, CallbackRefused = 17 };
 
     WinINetDowner();
-    // Waits for a download in flight: its worker and WinINet's callbacks point at us.
+    // Stops a download in flight and waits for it: its worker and WinINet's callbacks point
+    // at us. A stopped download raises no final event.
     virtual ~WinINetDowner();
     WinINetDowner(const WinINetDowner&) = delete;
     WinINetDowner& operator=(const WinINetDowner&) = delete;
@@ -60,7 +61,9 @@ private:
     static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status, LPVOID info, DWORD length);
     void Work();
     void ReadHeaders(HINTERNET request);
-    void ReadBody(HINTERNET request);
+    void ReadBody(HINTERNET request, Korvel::InternetHandle& internet);
+    void CloseRequest();
+    bool WaitCompletion(long before, Korvel::InternetHandle& internet);
     void Fail(int error);
 
     IDownloaderEvent* sink_ = nullptr;
@@ -78,7 +81,15 @@ private:
     mutable Korvel::Threading::CriticalSection speedLock_;
     mutable Korvel::Threading::CriticalSection textLock_;  // file name and content type
     Korvel::Threading::EventHandler requestComplete_;
-    HINTERNET request_ = nullptr;  // delivered by the status callback; owned by the worker
+    HINTERNET request_ = nullptr;  // delivered by the status callback
+    Korvel::InternetHandle requestHandle_;  // the open request; the destructor may close it
+    Korvel::Threading::CriticalSection handleLock_;
+    Korvel::Threading::EventHandler requestClosed_;  // WinINet is done with the request
+    std::atomic<bool> stopping_{false};
+    // A pending read writes here; they live as long as we do.
+    char readBuffer_[3072 + 1] = {};
+    INTERNET_BUFFERSA readRecord_{};
+    std::atomic<long> completions_{0};  // REQUEST_COMPLETE notifications so far
     DWORD openError_ = 0;          // error of the last completed asynchronous call
     bool openFailed_ = false;
     SpeedCalculater sampler_;

@@ -184,20 +184,23 @@ TEST_F(DownloaderTest, PercentIsTruncated)
     for (const auto& c : cases) EXPECT_EQ(WinINetDowner::Percent(c.received, c.size), c.percent);
 }
 
-TEST_F(DownloaderTest, DestroyedWhileDownloadingWaitsForItsWorker)
+TEST_F(DownloaderTest, DestroyedWhileTheServerStallsRaisesNothing)
 {
     sink = std::make_unique<DownloadSink>();
     out = std::make_unique<Network::MemoryByteStream>();
     downer = std::make_unique<WinINetDowner>();
     downer->SetEventSink(sink.get());
-    ServerScript script{HttpResponse(200, "Content-Type: image/jpeg\r\n", std::string(200000, 'x'))};
-    script.responseChunk = 20000;
-    script.responsePauseMs = 100;
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\nContent-Length: 100000\r\n\r\n";
+    ServerScript script{head + std::string(1000, 'x') + std::string(99000, 'y')};
+    script.responseChunk = head.size() + 1000;
+    script.responsePauseMs = 1500;  // then nothing for a while
     server.SetScript(script);
-    ASSERT_TRUE(downer->Download(T(server.Url(L"/slow.jpg")), out.get()));
-    ::Sleep(300);
+    ASSERT_TRUE(downer->Download(T(server.Url(L"/stall.jpg")), out.get()));
+    ::Sleep(500);
+    // Windows gives up the read when the request is closed; Wine finishes it first. Either
+    // way the downloader goes only once WinINet is done with it, and raises nothing.
     downer.reset();
-    EXPECT_EQ(sink->finals, 1) << "the worker finished before the downloader went";
+    EXPECT_EQ(sink->finals, 0) << "a stopped download raises no final event";
 }
 
 }  // namespace
