@@ -341,6 +341,22 @@ TEST_F(PosterTest, ContentLengthMatchesTheBytesWithGbkNamesAndValues)
     EXPECT_EQ(body, ExpectedBody(file));
 }
 
+// A stream that announces more bytes than it gives.
+class ShortStream : public Network::MemoryByteStream {
+public:
+    ShortStream() : MemoryByteStream(std::string(600, 's')) {}
+    std::int32_t Size() override { return 1000; }
+};
+
+TEST_F(PosterTest, StreamEndingBeforeItsSizeIsAWriteFailure)
+{
+    server.SetScript({HttpResponse(200, "", "ok")});
+    ShortStream shortStream;
+    ASSERT_TRUE(poster->Post(2, &shortStream, SF_T("a.jpg")));
+    ASSERT_TRUE(sink.WaitFinal()) << "the caller must not be left waiting";
+    EXPECT_EQ(sink.lastError, HttpPoster::WriteError);
+}
+
 TEST_F(PosterTest, HttpsAddressUsesItsPortAndTheSecureFlags)
 {
     const auto parts = Network::SplitUrl(SF_T("https://up.example.com:8443/up.aspx?id=5"));
