@@ -64,6 +64,15 @@ int DecodeInner(PngState& s)
     png_uint_32 width, height;
     int depth, colour, interlace;
     png_get_IHDR(s.png, s.info, &width, &height, &depth, &colour, &interlace, nullptr, nullptr);
+    // Our limits hold before libpng sizes its row buffers from the declared width: a few
+    // hostile header bytes must not make it ask for gigabytes.
+    const std::uint64_t pixels = std::uint64_t(width) * height;
+    const std::uint64_t rawRow = (std::uint64_t(width) * png_get_channels(s.png, s.info) * depth + 7) / 8;
+    const std::uint64_t outBpp = colour == PNG_COLOR_TYPE_PALETTE || colour == PNG_COLOR_TYPE_GRAY ? 8 : 24;
+    if (pixels > 0xFFFFFFFFull || pixels * outBpp / 8 > CXIMAGE_MAX_MEMORY || rawRow > CXIMAGE_MAX_MEMORY / 4) {
+        std::snprintf(s.message, sizeof s.message, "CXIMAGE_MAX_MEMORY exceeded");
+        return 1;
+    }
     const bool hasTrns = png_get_valid(s.png, s.info, PNG_INFO_tRNS) != 0;
     CxImage& image = *s.image;
     bool alpha = false;

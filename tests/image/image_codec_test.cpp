@@ -314,13 +314,13 @@ Bytes PngChunk(const char* type, const Bytes& data)
     return out;
 }
 
-Bytes PngWithHeader(std::uint32_t width, std::uint32_t height)
+Bytes PngWithHeader(std::uint32_t width, std::uint32_t height, std::uint8_t depth = 8, std::uint8_t colour = 2)
 {
     Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bytes ihdr;
     for (std::uint32_t v : {width, height})
         for (int shift = 24; shift >= 0; shift -= 8) ihdr.push_back(static_cast<std::uint8_t>(v >> shift));
-    ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0});
+    for (std::uint8_t b : {depth, colour, std::uint8_t(0), std::uint8_t(0), std::uint8_t(0)}) ihdr.push_back(b);
     const Bytes chunk = PngChunk("IHDR", ihdr);
     png.insert(png.end(), chunk.begin(), chunk.end());
     const Bytes idat = PngChunk("IDAT", {0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01});
@@ -403,6 +403,8 @@ TEST(HostileInput, GivesAnInvalidImageWithAnErrorText)
         {"gif truncated", any, Half(Encode(photo, CXIMAGE_FORMAT_GIF)), nullptr},
         {"png huge declared size", CXIMAGE_FORMAT_PNG, PngWithHeader(100000, 100000), "CXIMAGE_MAX_MEMORY exceeded"},
         {"png zero size", CXIMAGE_FORMAT_PNG, PngWithHeader(0, 10), nullptr},
+        // One row of 16-bit RGBA this wide would need a 4 GiB row buffer inside libpng.
+        {"png huge row", CXIMAGE_FORMAT_PNG, PngWithHeader(0x20000000, 1, 16, 6), "CXIMAGE_MAX_MEMORY exceeded"},
         {"png truncated", any, Half(Encode(photo, CXIMAGE_FORMAT_PNG)), nullptr},
         {"jpeg huge declared size", CXIMAGE_FORMAT_JPG, WithSofSize(jpeg, 60000, 60000), "CXIMAGE_MAX_MEMORY exceeded"},
         {"jpeg zero size", CXIMAGE_FORMAT_JPG, WithSofSize(jpeg, 0, 16), nullptr},
