@@ -22,14 +22,28 @@ php_pid=$!
 for _ in $(seq 50); do curl -fs "http://127.0.0.1:$port/" >/dev/null && break; sleep 0.1; done
 url="http://127.0.0.1:$port/upload.php?ignored=1"
 
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
 mkdir -p "$work/in"
 cd "$work/in"
-head -c 70000 /dev/urandom >a.jpg
-head -c 513 /dev/urandom >"照片 一.png"
+# Photos of our own making: a gradient JPEG, a flat PNG, a two-frame GIF, an empty GIF.
+# Debian's interpreter, which has python3-pil, whatever else is first on PATH.
+/usr/bin/python3 - <<'PY'
+from PIL import Image
+im = Image.new("RGB", (320, 240))
+im.putdata([(x * 255 // 319, y * 255 // 239, (x + y) % 256) for y in range(240) for x in range(320)])
+im.save("a.jpg", quality=90)
+Image.new("RGB", (40, 30), (200, 30, 60)).save("照片 一.png")
+frames = [Image.new("P", (16, 12), i) for i in (1, 2)]
+frames[0].save("anim.gif", save_all=True, append_images=frames[1:])
+PY
 : >empty.gif
 touch -d '2015-06-01 02:20:30 UTC' a.jpg  # 10:20:30 in China
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# What the server must receive: the bytes `snapferry prepare` makes (a GIF goes as it is).
+mkdir -p "$work/expect"
+for f in a.jpg "照片 一.png"; do run prepare "$f" "$work/expect/$f" >/dev/null || fail "prepare $f"; done
+cp anim.gif empty.gif "$work/expect/"
 
 # check FILE STORED_NAME FIELD=VALUE... : the JSON record PHP wrote for a stored file.
 check() {
@@ -55,31 +69,33 @@ PY
 
 echo "== UTF-8, the control's behaviour"
 run post --url "$url" --field uid=7 --field 'note=a b-c+%/=&中文' --remark '你好, world' \
-  a.jpg "照片 一.png" empty.gif >"$work/out1.txt" || fail "post exited $?"
+  a.jpg "照片 一.png" anim.gif empty.gif >"$work/out1.txt" || fail "post exited $?"
 cat "$work/out1.txt"
-grep -q 'response: stored a.jpg (70000 bytes' "$work/out1.txt" || fail "response text not shown"
-for f in a.jpg "照片 一.png" empty.gif; do
-  check "$f" "$f" "@name=$f" uid=7 'note=a b-c+%/=&中文' '@remark=你好, world' width=0 height=0
+grep -q "response: stored a.jpg ($(stat -c %s "$work/expect/a.jpg") bytes" "$work/out1.txt" || fail "response text not shown"
+for f in a.jpg "照片 一.png" anim.gif empty.gif; do
+  check "$work/expect/$f" "$f" "@name=$f" uid=7 'note=a b-c+%/=&中文' '@remark=你好, world'
 done
-check a.jpg a.jpg lastWriteTime='2015-06-01 10:20:30' '@type=image/jpeg'
-check "照片 一.png" "照片 一.png" '@type=image/x-png'
+check "$work/expect/a.jpg" a.jpg lastWriteTime='2015-06-01 10:20:30' '@type=image/jpeg' width=320 height=240
+check "$work/expect/照片 一.png" "照片 一.png" '@type=image/x-png' width=40 height=30
+check "$work/expect/anim.gif" anim.gif '@type=image/gif' width=16 height=12
+check "$work/expect/empty.gif" empty.gif width=0 height=0
 
 echo "== GB2312 and another file field"
 rm -rf "$work/store"
 run post --url "$url" --charset GB2312 --file-field photo --field '名字=中文 值' "照片 一.png" >/dev/null || fail "GB2312 post"
-check "照片 一.png" "照片 一.png" '@name=照片 一.png' '名字=中文 值' '@remark='
+check "$work/expect/照片 一.png" "照片 一.png" '@name=照片 一.png' '名字=中文 值' '@remark='
 python3 -c "import json,sys; r=json.load(open(sys.argv[1])); sys.exit(r['field'] != 'photo')" \
   "$work/store/照片 一.png.json" || fail "file field name"
 
 echo "== the plug-in's behaviour"
 rm -rf "$work/store"
 run --flavor npapi post --url "$url" --field uid=8 a.jpg >/dev/null || fail "npapi post"
-check a.jpg a.jpg '@name=a.jpg' uid=8 '@type=image/pjpeg'
+check "$work/expect/a.jpg" a.jpg '@name=a.jpg' uid=8 '@type=image/pjpeg'
 
 echo "== download back"
 run download "http://127.0.0.1:$port/files/a.jpg" "$work/back.jpg" >"$work/down.txt" || fail "download"
 cat "$work/down.txt"
-cmp -s a.jpg "$work/back.jpg" || fail "downloaded bytes differ"
+cmp -s "$work/expect/a.jpg" "$work/back.jpg" || fail "downloaded bytes differ"
 grep -q '^file name: a.jpg' "$work/down.txt" || fail "file name"
 grep -q '^image type: 3' "$work/down.txt" || fail "image type"
 

@@ -21,7 +21,7 @@ struct PreparedUpload {
     std::wstring error;
 };
 
-// For now the file goes as it is, under its own name.
+// Decodes and prepares the photo as the upload run does (a GIF goes as its bytes).
 PreparedUpload PrepareForUpload(const std::wstring& path, const UploadOptions& options);
 
 }  // namespace Tool

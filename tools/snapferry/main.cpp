@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "snapferry/Commands.h"
+#include "snapferry/ImageCommands.h"
 #include "snapferry/Console.h"
 #include "platform/FileInfo.h"
 
@@ -25,6 +26,11 @@ const wchar_t kUsageText[] =
     L"      the file. Stops at the first file the server does not answer with 200.\n"
     L"  download URL OUT\n"
     L"      Downloads a web image as the panel's web image dialog does, into OUT.\n"
+    L"  prepare [--type T] [--width W --height H] [--quality Q] [--watermark] FILE OUT\n"
+    L"      Writes the bytes FILE would be uploaded as into OUT and prints their name,\n"
+    L"      size, picture size and format code.\n"
+    L"  phototime FILE\n"
+    L"      Prints when the photo was taken (its EXIF date and time).\n"
     L"\n"
     L"  --flavor activex (default) behaves like the ActiveX control, npapi like the\n"
     L"  NPAPI plug-in (no percent-encoding of values, image/pjpeg, plain text).\n"
@@ -110,6 +116,7 @@ int main()
     }
     if (command == L"post") return RunPostCommand(rest);
     if (command == L"download") return RunDownloadCommand(rest);
-    // prepare and phototime arrive with the image library.
+    if (command == L"prepare") return RunPrepareCommand(rest);
+    if (command == L"phototime") return RunPhotoTimeCommand(rest);
     return UsageError(L"unknown command '" + command + L"'");
 }
