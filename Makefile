@@ -37,11 +37,15 @@ check-imports: build
 
 test: build test-native test-windows check-imports
 
-demo:
-	@echo "make demo arrives with the HTTP transport (the snapferry command-line tool)." >&2; exit 1
+# Each of these is a script of its own.
+demo: build
+	scripts/demo.sh
 
-bench fuzz:
-	@echo "make $@ arrives with the image library." >&2; exit 1
+bench: build
+	scripts/bench.sh
+
+fuzz: setup
+	scripts/fuzz.sh
 
 clean:
 	rm -rf $(BUILD)
