@@ -13,20 +13,17 @@ for tool in php convert curl python3; do
   command -v $tool >/dev/null || { echo "demo: $tool missing (run: make setup)" >&2; exit 1; }
 done
 
+. "$root/tools/receiver/background.sh"
 work=$(mktemp -d /tmp/snapferry-demo.XXXXXX)
-php_pid=
 cleanup() {
-  [ -n "$php_pid" ] && kill "$php_pid" 2>/dev/null && wait "$php_pid" 2>/dev/null || true
+  stop_receiver
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 store=$work/received
-"$root/tools/receiver/run.sh" "$port" "$store" >"$work/php.log" 2>&1 &
-php_pid=$!
-for _ in $(seq 50); do curl -fs "http://127.0.0.1:$port/" >/dev/null && break; sleep 0.1; done
-curl -fs "http://127.0.0.1:$port/" >/dev/null || { echo "demo: the receiver did not start:" >&2; cat "$work/php.log" >&2; exit 1; }
+start_receiver "$store" "$work/php.log"
+port=$receiver_port
 echo "receiver: php -S 127.0.0.1:$port tools/receiver/upload.php, storing into $store"
 
 echo

@@ -11,35 +11,33 @@ exe=$build/tools/snapferry.exe
 . "$root/scripts/env.sh"
 runs=${BENCH_RUNS:-3}
 
+. "$root/tools/receiver/background.sh"
 work=$(mktemp -d /tmp/snapferry-bench.XXXXXX)
-php_pid=
 cleanup() {
-  [ -n "$php_pid" ] && kill "$php_pid" 2>/dev/null && wait "$php_pid" 2>/dev/null || true
+  stop_receiver
   env "${SF_WINE_ENV[@]}" wineserver -k 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-"$root/tools/receiver/run.sh" "$port" "$work/store" >"$work/php.log" 2>&1 &
-php_pid=$!
-for _ in $(seq 50); do curl -fs "http://127.0.0.1:$port/" >/dev/null && break; sleep 0.1; done
-url="http://127.0.0.1:$port/upload.php"
+start_receiver "$work/store" "$work/php.log"
+url="http://127.0.0.1:$receiver_port/upload.php"
 
 size=$((10 * 1000 * 1000))
-head -c $size /dev/urandom >"$work/photo.jpg"
+# Named .gif: GIF photos go as their own bytes, so this measures the transfer, not the encoder.
+head -c $size /dev/urandom >"$work/photo.gif"
 # A persistent wineserver and one warm-up run, so Wine's start-up is not what we measure.
 "$root/scripts/wine-prefix.sh"
 env "${SF_WINE_ENV[@]}" wineserver -p
-"$root/scripts/wine-run" "$exe" post --url "$url" "$work/photo.jpg" >/dev/null
+"$root/scripts/wine-run" "$exe" post --url "$url" "$work/photo.gif" >/dev/null
 
 now() { date +%s.%N; }
 best_tool=1e9; best_proc=1e9; best_curl=1e9
 for _ in $(seq "$runs"); do
   t0=$(now)
-  (cd "$work" && "$root/scripts/wine-run" "$exe" post --url "$url" photo.jpg >"$work/out.txt")
+  (cd "$work" && "$root/scripts/wine-run" "$exe" post --url "$url" photo.gif >"$work/out.txt")
   t1=$(now)
-  curl -fs -o /dev/null -F "img=@$work/photo.jpg" "$url"
+  curl -fs -o /dev/null -F "img=@$work/photo.gif" "$url"
   t2=$(now)
   # The tool's own figure: from the start of the post to the server's answer.
   took=$(sed -n 's/^  time \([0-9.]*\) s$/\1/p' "$work/out.txt")

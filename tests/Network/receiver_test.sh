@@ -8,18 +8,16 @@ exe=$1
 root=$(cd "$(dirname "$0")/../.." && pwd)
 run() { "$root/scripts/wine-run" "$exe" "$@"; }
 
+. "$root/tools/receiver/background.sh"
 work=$(mktemp -d)
-php_pid=
 cleanup() {
-  [ -n "$php_pid" ] && kill "$php_pid" 2>/dev/null || true
+  stop_receiver
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-"$root/tools/receiver/run.sh" "$port" "$work/store" >"$work/php.log" 2>&1 &
-php_pid=$!
-for _ in $(seq 50); do curl -fs "http://127.0.0.1:$port/" >/dev/null && break; sleep 0.1; done
+start_receiver "$work/store" "$work/php.log"
+port=$receiver_port
 url="http://127.0.0.1:$port/upload.php?ignored=1"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
