@@ -10,6 +10,7 @@
 #include "snapferry/ImageCommands.h"
 #include "snapferry/Console.h"
 #include "platform/FileInfo.h"
+#include "platform/Handle.h"
 
 namespace {
 
@@ -68,11 +69,10 @@ int RunNarrowSibling(const std::vector<std::wstring>& args)
         Error(L"snapferry: cannot start " + path);
         return kFailed;
     }
-    ::WaitForSingleObject(pi.hProcess, INFINITE);
+    const Korvel::Handle process(pi.hProcess), thread(pi.hThread);
+    ::WaitForSingleObject(process.Get(), INFINITE);
     DWORD code = kFailed;
-    ::GetExitCodeProcess(pi.hProcess, &code);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
+    ::GetExitCodeProcess(process.Get(), &code);
     return static_cast<int>(code);
 }
 
