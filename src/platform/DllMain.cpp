@@ -2,7 +2,8 @@
 
 #include "platform/Module.h"
 
-// Nothing here but remembering which module we are: everything else starts on first use.
+// Both DLLs: nothing here but remembering which module we are; everything else starts on
+// first use.
 BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID)
 {
     if (reason == DLL_PROCESS_ATTACH) Korvel::SetThisModule(module);
