@@ -5,15 +5,9 @@
 #include <string>
 
 #include "image/CxImage.h"
+#include "image/FitSize.h"
 #include "platform/Text.h"
 
-struct FitResult {
-    std::uint32_t width, height;
-};
-
-// The box rule shared with thumbnail drawing. Not "fit inside": a photo larger than the box
-// ends with its long side equal to the box's short side. Never smaller than 1 x 1.
-FitResult FitSize(std::uint32_t width, std::uint32_t height, std::uint32_t boxWidth, std::uint32_t boxHeight);
 
 // Scales keeping proportions, then centres on a canvas of exactly width x height.
 bool ScaleToCanvas(CxImage& image, std::uint32_t width, std::uint32_t height);
