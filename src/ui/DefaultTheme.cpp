@@ -1,0 +1,31 @@
+#include "ui/DefaultTheme.h"
+
+namespace Korvel::UI {
+
+namespace {
+
+HFONT MakeFont(int weight)
+{
+    LOGFONTW lf{};
+    lf.lfHeight = 12;
+    lf.lfWeight = weight;
+    lf.lfCharSet = 0;
+    lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lf.lfPitchAndFamily = 0x20;
+    wcscpy_s(lf.lfFaceName, L"新宋体");
+    return ::CreateFontIndirectW(&lf);
+}
+
+}  // namespace
+
+DefaultTheme::DefaultTheme() : normal_(MakeFont(FW_NORMAL)), bold_(MakeFont(FW_BOLD)) {}
+
+DefaultTheme& DefaultTheme::Instance()
+{
+    static DefaultTheme* theme = new DefaultTheme;  // lives until the module is unloaded
+    return *theme;
+}
+
+}  // namespace Korvel::UI
