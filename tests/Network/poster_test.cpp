@@ -67,6 +67,15 @@ protected:
         if (!poster->Post(id, stream.get(), name)) return false;
         return sink.WaitFinal();
     }
+    // Starts a 16 MB post to a server that reads slowly, and waits for its first progress.
+    void StartBigPostTo(LoopbackServer& slow)
+    {
+        slow.SetScript(SlowReader());
+        poster->SetUrl(T(slow.Url(L"/up.php")));
+        stream = std::make_unique<Network::MemoryByteStream>(Bytes(16000000));
+        ASSERT_TRUE(poster->Post(5, stream.get(), SF_T("big.jpg")));
+        ASSERT_TRUE(sink.WaitProgress());
+    }
     // The body the poster should have sent for bytes.
     std::string ExpectedBody(const std::string& bytes)
     {
@@ -216,11 +225,7 @@ TEST_F(PosterTest, ReportsProgressAtMostOncePerSecondWhileTheServerReadsSlowly)
 TEST_F(PosterTest, CancelDuringTheFileRaisesNothingAndTheNextPostStartsAfresh)
 {
     LoopbackServer slow(kSlowBuffer);
-    slow.SetScript(SlowReader());
-    poster->SetUrl(T(slow.Url(L"/up.php")));
-    stream = std::make_unique<Network::MemoryByteStream>(Bytes(16000000));
-    ASSERT_TRUE(poster->Post(5, stream.get(), SF_T("big.jpg")));
-    ASSERT_TRUE(sink.WaitProgress());
+    ASSERT_NO_FATAL_FAILURE(StartBigPostTo(slow));
     poster->Cancel();
     poster->Cancel();  // a second cancel finds the handle gone
     EXPECT_FALSE(sink.WaitFinal(2000));
@@ -245,11 +250,7 @@ TEST_F(PosterTest, CancelDuringTheFileRaisesNothingAndTheNextPostStartsAfresh)
 TEST_F(PosterTest, DestroyingThePosterMidUploadWaitsForItsWorker)
 {
     LoopbackServer slow(kSlowBuffer);
-    slow.SetScript(SlowReader());
-    poster->SetUrl(T(slow.Url(L"/up.php")));
-    stream = std::make_unique<Network::MemoryByteStream>(Bytes(16000000));
-    ASSERT_TRUE(poster->Post(5, stream.get(), SF_T("big.jpg")));
-    ASSERT_TRUE(sink.WaitProgress());
+    ASSERT_NO_FATAL_FAILURE(StartBigPostTo(slow));
     const std::size_t before = sink.progress.size();
     poster.reset();  // must not return while the worker still uses the poster
     stream.reset();

@@ -1,11 +1,25 @@
 #include "ImageFixtures.h"
 
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <random>
 
 namespace fixture {
+
+std::int64_t LocalTimeValue(int year, int month, int day, int hour, int minute, int second)
+{
+    std::tm local{};
+    local.tm_year = year - 1900;
+    local.tm_mon = month - 1;
+    local.tm_mday = day;
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_sec = second;
+    local.tm_isdst = -1;
+    return static_cast<std::int64_t>(std::mktime(&local));
+}
 
 CxImage Gradient(std::uint32_t width, std::uint32_t height)
 {

@@ -181,15 +181,7 @@ TEST(PhotoTime, ReadsTheDateTimeTagAsLocalTimeOrFallsBackToNow)
         TIFFWriteScanline(tif, row, 0, 0);
         TIFFClose(tif);
     }
-    std::tm local{};
-    local.tm_year = 115;
-    local.tm_mon = 5;
-    local.tm_mday = 1;
-    local.tm_hour = 13;
-    local.tm_min = 45;
-    local.tm_sec = 10;
-    local.tm_isdst = -1;
-    const auto expected = static_cast<std::int64_t>(std::mktime(&local));
+    const std::int64_t expected = fixture::LocalTimeValue(2015, 6, 1, 13, 45, 10);
     EXPECT_EQ(PhotoTime(folder.File("taken.jpg")), expected);
     EXPECT_EQ(PhotoTime(folder.File("taken.tif")), expected);
 

@@ -212,15 +212,7 @@ TEST_F(Upload, PrepareFileForPostReportsWhatIsSent)
 
 TEST(PhotoTimeText, AcceptsTheTagLayoutAndRejectsImpossibleFields)
 {
-    std::tm expected{};
-    expected.tm_year = 115;
-    expected.tm_mon = 5;
-    expected.tm_mday = 1;
-    expected.tm_hour = 13;
-    expected.tm_min = 45;
-    expected.tm_sec = 10;
-    expected.tm_isdst = -1;
-    const std::int64_t local = static_cast<std::int64_t>(std::mktime(&expected));
+    const std::int64_t local = fixture::LocalTimeValue(2015, 6, 1, 13, 45, 10);
     struct Case {
         const char* text;
         bool valid;
