@@ -7,41 +7,13 @@
 #include "platform/Handle.h"
 #include "ui/DefaultTheme.h"
 #include "ui/Drawing.h"
+#include "support/Canvas.h"
 
 namespace {
 
 using namespace Korvel;
 using namespace Korvel::UI;
-
-// A W x H top-down 32-bit DIB selected into a memory DC, pre-filled with white.
-class Canvas {
-public:
-    Canvas(int w, int h) : w_(w), dc_(::CreateCompatibleDC(nullptr))
-    {
-        BITMAPINFO bi{};
-        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        bitmap_.Reset(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-        bits_ = static_cast<DWORD*>(bits);
-        old_ = ::SelectObject(dc_.Get(), bitmap_.Get());
-        FillSolid(dc_.Get(), RECT{0, 0, w, h}, RGB(255, 255, 255));
-    }
-    ~Canvas() { ::SelectObject(dc_.Get(), old_); }
-    HDC dc() const { return dc_.Get(); }
-    COLORREF At(int x, int y) const
-    {
-        ::GdiFlush();
-        const DWORD p = bits_[y * w_ + x];  // 0x00RRGGBB in memory order B, G, R
-        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-    }
-
-private:
-    int w_;
-    MemoryDC dc_;
-    Bitmap bitmap_;
-    DWORD* bits_ = nullptr;
-    HGDIOBJ old_;
-};
+using test::Canvas;
 
 const COLORREF kWhite = RGB(255, 255, 255), kBlue = RGB(20, 60, 200), kRed = RGB(220, 30, 30);
 
