@@ -1,0 +1,78 @@
+#include "ui/HostWindow.h"
+
+#include "platform/Module.h"
+
+namespace Korvel::UI {
+
+namespace {
+
+const wchar_t kClassName[] = L"SnapferryHostWindow";
+
+void RegisterClassOnce(WNDPROC proc)
+{
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    if (::GetClassInfoExW(ThisModule(), kClassName, &wc)) return;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = ThisModule();
+    wc.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+    wc.lpszClassName = kClassName;
+    ::RegisterClassExW(&wc);
+}
+
+}  // namespace
+
+HostWindow::HostWindow(int width, int height, const wchar_t* title, ControlHost::Options options)
+    : host_(root_, options)
+{
+    RegisterClassOnce(&HostWindow::WindowProc);
+    RECT frame{0, 0, width, height};
+    // A bare pop-up: no frame to wait on a window manager for, which Xvfb does not have.
+    const DWORD style = WS_POPUP | WS_CLIPCHILDREN;
+    ::AdjustWindowRectEx(&frame, style, FALSE, 0);
+    wnd_ = ::CreateWindowExW(0, kClassName, title, style, 0, 0, frame.right - frame.left,
+                             frame.bottom - frame.top, nullptr, nullptr, ThisModule(), this);
+    root_.SetWindowHandle(wnd_);
+    RECT client;
+    ::GetClientRect(wnd_, &client);
+    root_.SetBounds(client);
+    ::ShowWindow(wnd_, SW_SHOWNOACTIVATE);
+}
+
+HostWindow::~HostWindow()
+{
+    if (wnd_) ::DestroyWindow(wnd_);
+}
+
+void HostWindow::Relayout()
+{
+    root_.OnContainerSized();
+    ::InvalidateRect(wnd_, nullptr, FALSE);
+}
+
+void HostWindow::PaintNow()
+{
+    ::InvalidateRect(wnd_, nullptr, FALSE);
+    ::UpdateWindow(wnd_);
+}
+
+LRESULT CALLBACK HostWindow::WindowProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<HostWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->wnd_ = wnd;
+    }
+    auto* self = reinterpret_cast<HostWindow*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    LRESULT result = 0;
+    if (self && self->host_.Route(wnd, message, wParam, lParam, &result)) {
+        if (message == WM_DESTROY) {
+            ::SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
+            self->wnd_ = nullptr;
+        }
+        return result;
+    }
+    return ::DefWindowProcW(wnd, message, wParam, lParam);
+}
+
+}  // namespace Korvel::UI
