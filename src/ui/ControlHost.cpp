@@ -53,10 +53,14 @@ void ControlHost::Resized(HWND wnd)
 {
     RECT client;
     ::GetClientRect(wnd, &client);
-    root_.SetBounds(client);
-    root_.OnContainerSized();
     WindowDC screen(wnd);
     buffer_.Recreate(screen.Get(), client.right, client.bottom);
+    if (sized) {
+        sized(client.right, client.bottom);
+    } else {
+        root_.SetBounds(client);
+        root_.OnContainerSized();
+    }
     ::InvalidateRect(wnd, nullptr, FALSE);
 }
 

@@ -29,6 +29,8 @@ public:
     std::function<void(HDC dc, const RECT& client)> paintBackground;
     // A press no control claimed (a form starts moving its window here).
     std::function<void(CMouseEventArgs& e)> unclaimedMouseDown;
+    // The new client size; by default the root takes it as its bounds and lays its children out.
+    std::function<void(int width, int height)> sized;
 
     // Answers the messages the host contract covers; false leaves the message to the caller.
     bool Route(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);

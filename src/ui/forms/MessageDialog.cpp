@@ -1,0 +1,68 @@
+#include "ui/forms/MessageDialog.h"
+
+#include "ui/DefaultTheme.h"
+#include "ui/Drawing.h"
+#include "ui/forms/CenterOnOwner.h"
+
+using namespace Korvel::UI;
+
+bool CMessageDialog::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog();
+        *result = 1;
+        return true;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) OnOk();
+        if (LOWORD(wParam) == IDCANCEL) OnCancel();
+        *result = 0;
+        return true;
+    default:
+        return HandleMessage(DialogHandle(), message, wParam, lParam, result);
+    }
+}
+
+void CMessageDialog::OnInitDialog()
+{
+    SetWindowHandle(DialogHandle());
+    if (title_.empty()) SetTitle(L"提示消息");
+
+    struct Place {
+        Controls::Button& button;
+        const char *normal, *hover, *pressed, *disabled;
+        int width, height, left, top, right, anchors;
+        void (CMessageDialog::*click)();
+    };
+    const Place buttons[] = {
+        {ok_, "BtnOk", "BtnOk", "BtnOk", "BtnOk", 51, 24, 257, 141, 0, AnchorLeft | AnchorTop, &CMessageDialog::OnOk},
+        {cancel_, "BtnCancel", "BtnCancel", "BtnCancel", "BtnCancel", 51, 24, 318, 141, 0, AnchorLeft | AnchorTop,
+         &CMessageDialog::OnCancel},
+        {close_, "BtnCloseNormal", "BtnCloseHover", "BtnCloseHover", "", 15, 15, 0, 5, 6, AnchorRight | AnchorTop,
+         &CMessageDialog::OnCancel},
+    };
+    for (const Place& p : buttons) {
+        p.button.Create(this, L"");
+        p.button.SetSkins(p.normal, p.hover, p.pressed, p.disabled);
+        p.button.SetSize(p.width, p.height);
+        p.button.SetMargins(p.left, p.top, p.right, 0);
+        p.button.SetAnchor(p.anchors);
+        p.button.Click.connect(this, p.click);
+    }
+    label_.Create(this, message_.c_str());
+    label_.SetMargins(100, 72, 0, 0);
+    label_.SetAnchor(AnchorLeft | AnchorTop);
+
+    ::SetWindowPos(DialogHandle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CenterOnOwner(DialogHandle());
+}
+
+void CMessageDialog::PaintTitle(CPaintEventArgs& e)
+{
+    // Measured in the bold font it is drawn with; the narrower regular extent would clip
+    // both ends of the centred bold text.
+    const DefaultTheme& theme = DefaultTheme::Instance();
+    const SIZE extent = MeasureText(e.dc, title_.c_str(), static_cast<int>(title_.size()), theme.BoldFont());
+    DrawTextIn(e.dc, RECT{6, 6, 6 + extent.cx, 6 + extent.cy}, title_.c_str(), RGB(21, 66, 175), theme.BoldFont(),
+               DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+}
