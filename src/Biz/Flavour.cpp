@@ -2,6 +2,8 @@
 
 #include <cwctype>
 
+#include "ui/SkinResources.h"
+
 namespace Flavour {
 
 TString Lower(TString text)
@@ -20,10 +22,12 @@ TString Lower(TString text)
 TString InitialEncodeType() { return L"UTF-8"; }
 TString StoredEncodeType(const TString& assigned) { return assigned; }
 TString StoredImageUploadType(const TString& assigned) { return Lower(assigned); }
+int SkinStripId() { return Korvel::UI::kStripIdActiveX; }
 #else
 TString InitialEncodeType() { return "utf-8"; }
 TString StoredEncodeType(const TString& assigned) { return Lower(assigned); }
 TString StoredImageUploadType(const TString& assigned) { return assigned; }
+int SkinStripId() { return Korvel::UI::kStripIdNpapi; }
 #endif
 
 }  // namespace Flavour

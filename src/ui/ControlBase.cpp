@@ -1,6 +1,14 @@
 #include "ui/ControlBase.h"
 
+#include <algorithm>
+
 namespace Korvel::UI {
+
+ControlBase::~ControlBase()
+{
+    for (ControlBase* child : children_) child->owner_ = nullptr;
+    if (owner_) std::erase(owner_->children_, this);
+}
 
 void ControlBase::SetVisible(int visible)
 {

@@ -21,8 +21,9 @@ public:
     ControlBase(const ControlBase&) = delete;
     ControlBase& operator=(const ControlBase&) = delete;
 
-    // Children are the host's members, not ours: only the list goes.
-    virtual ~ControlBase() = default;
+    // Children are the host's members, not ours: only the list goes. Either side going
+    // first unlinks it from the other, so no event ever reaches a destroyed control.
+    virtual ~ControlBase();
     virtual HWND GetWindowHandle() const { return window_; }
     virtual void SetVisible(int visible);
     virtual void SetDisabled(int disabled);

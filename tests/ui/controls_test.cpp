@@ -383,4 +383,18 @@ TEST_F(Controls, InvalidatingWithoutAWindowIsHarmless)
     EXPECT_TRUE(::IsRectEmpty(&none));
 }
 
+TEST(ControlTree, ControlsAndTheirContainerMayGoInEitherOrder)
+{
+    {
+        HostWindow window(100, 50);
+        { Button early; early.Create(&window.Root(), L""); }
+        EXPECT_TRUE(window.Root().Children().empty());
+    }  // the window's destruction reaches no destroyed child
+    auto root = std::make_unique<ControlBase>();
+    Button late;
+    late.Attach(root.get());
+    root.reset();
+    EXPECT_EQ(late.Owner(), nullptr);
+}
+
 }  // namespace

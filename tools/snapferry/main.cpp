@@ -32,6 +32,9 @@ const wchar_t kUsageText[] =
     L"      size, picture size and format code.\n"
     L"  phototime FILE\n"
     L"      Prints when the photo was taken (its EXIF date and time).\n"
+    L"  gallery DIR\n"
+    L"      Draws every control and dialog in each of its states through real windows\n"
+    L"      and writes the pictures to DIR as PNG files (needs a display; Xvfb will do).\n"
     L"\n"
     L"  --flavor activex (default) behaves like the ActiveX control, npapi like the\n"
     L"  NPAPI plug-in (no percent-encoding of values, image/pjpeg, plain text).\n"
@@ -118,5 +121,6 @@ int main()
     if (command == L"download") return RunDownloadCommand(rest);
     if (command == L"prepare") return RunPrepareCommand(rest);
     if (command == L"phototime") return RunPhotoTimeCommand(rest);
+    if (command == L"gallery") return RunGalleryCommand(rest);
     return UsageError(L"unknown command '" + command + L"'");
 }

@@ -1,0 +1,9 @@
+#pragma once
+#include "gallery/Sheet.h"
+
+namespace Gallery {
+
+void ControlsExhibits(Sheet& sheet);
+void DialogExhibits(Sheet& sheet);
+
+}  // namespace Gallery

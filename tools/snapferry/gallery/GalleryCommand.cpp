@@ -1,0 +1,45 @@
+// snapferry gallery DIR: pictures of every control and dialog, drawn by the real windows.
+#include <windows.h>
+
+#include <filesystem>
+
+#include "Biz/Flavour.h"
+#include "gallery/Exhibits.h"
+#include "snapferry/Commands.h"
+#include "snapferry/Console.h"
+#include "ui/CombinBitmap.h"
+#include "ui/ImageLister.h"
+
+using namespace Korvel::UI;
+
+int RunGalleryCommand(const std::vector<std::wstring>& args)
+{
+    if (args.size() != 1) return Tool::UsageError(L"gallery needs one folder");
+    const std::wstring dir = args[0];
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (error) {
+        Tool::Error(L"snapferry: cannot make folder " + dir);
+        return Tool::kFailed;
+    }
+
+    // The skins as the panel loads them when it starts.
+    ImageLister::Instance().LoadSkins();
+    Korvel::Bitmap strip = LoadStripBitmap(::GetModuleHandleW(nullptr), Flavour::SkinStripId());
+    CombinBitmap::Instance().RegisterCells(kStripCells);
+    CombinBitmap::Instance().SetBitmap(strip.Get());
+
+    Gallery::Sheet controls(dir, L"controls", 1000, 1400);
+    Gallery::ControlsExhibits(controls);
+    Gallery::Sheet dialogs(dir, L"dialogs", 800, 800);
+    Gallery::DialogExhibits(dialogs);
+
+    CombinBitmap::Instance().SetBitmap(nullptr);
+    const bool saved = controls.Save() && dialogs.Save();
+    if (!saved || controls.Failures() || dialogs.Failures()) {
+        Tool::Error(L"snapferry: some pictures could not be written to " + dir);
+        return Tool::kFailed;
+    }
+    Tool::Print(L"gallery written to " + dir);
+    return Tool::kOk;
+}
