@@ -29,8 +29,9 @@ DWORD ChooseEffect(DWORD keyState, DWORD allowed)
     return DROPEFFECT_NONE;
 }
 
-// The block comes from another program; the shell's list readers trust its offsets, so
-// check that the names start inside it and that the list ends before it does.
+// The block comes from another program, and the shell's list readers trust it: check that
+// the names start inside it and that the list ends before it does. A list without names is
+// refused too; there is nothing in it to drop, and a reader may run past its end.
 bool IsFileList(const BYTE* p, SIZE_T size)
 {
     if (!p || size < sizeof(DROPFILES)) return false;
@@ -40,9 +41,9 @@ bool IsFileList(const BYTE* p, SIZE_T size)
     SIZE_T pos = head.pFiles;
     if (pos > size) return false;
     auto at = [&](SIZE_T i) { return unit == 1 ? p[i] : (p[i] | p[i + 1]); };
-    for (;;) {
+    for (bool first = true;; first = false) {
         if (size - pos < unit) return false;
-        if (at(pos) == 0) return true;  // the empty name that closes the list
+        if (at(pos) == 0) return !first;  // the empty name that closes the list
         while (at(pos) != 0) {
             pos += unit;
             if (size - pos < unit) return false;
