@@ -7,7 +7,7 @@ export SNAPFERRY_CACHE := $(CACHE)
 WIN_TARGETS := x86_64 i686
 BUILD := build
 
-.PHONY: all setup build test test-native test-windows check-imports demo bench fuzz clean
+.PHONY: all setup build test test-native test-windows check-imports demo bench fuzz gallery clean
 
 all: build
 
@@ -43,6 +43,11 @@ demo: build
 
 bench: build
 	scripts/bench.sh
+
+# Pictures of every control and dialog, drawn by the real windows under Xvfb.
+gallery: build
+	scripts/wine-session.sh tools/bin/snapferry gallery $(BUILD)/gallery
+	@echo "pictures in $(BUILD)/gallery"
 
 fuzz: setup
 	scripts/fuzz.sh

@@ -27,7 +27,7 @@ const StateName kStates[] = {
     {State::Normal, L"normal", L"normal"},
     {State::Hover, L"hover", L"hover"},
     {State::Pressed, L"pressed", L"pressed"},
-    {State::Disabled, L"disabled, pointer over it", L"disabled"},
+    {State::Disabled, L"disabled+hover", L"disabled"},
 };
 
 void Put(Exhibit& ex, ControlBase& control, State state)
