@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,17 @@ TEST(ComboBox, IsADropDownListChildThatFollowsItsAnchors)
     for (int i = 0; i < 12; ++i) ::SendMessageW(combo, CB_DELETESTRING, 4, 0);
     EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(combo, WM_GETFONT, 0, 0)), box.GetFont());
     EXPECT_EQ(::SendMessageW(combo, CB_GETCOUNT, 0, 0), 4);
+
+    // It draws the chosen entry inside its frame (which is also how a picture of it is
+    // taken). The text is smoothed: count the pixels it darkens.
+    RECT closed;
+    ::GetWindowRect(combo, &closed);
+    test::Canvas picture(closed.right - closed.left, closed.bottom - closed.top);
+    PrintWindowInto(combo, picture);
+    int inked = 0;
+    for (int y = 3; y < closed.bottom - closed.top - 3; ++y)
+        for (int x = 3; x < 50; ++x) inked += GetRValue(picture.At(x, y)) < 200;
+    EXPECT_GT(inked, 30);
 
     const RECT expected{204, 4, 290, 74};
     EXPECT_TRUE(::EqualRect(&box.GetBounds(), &expected));
@@ -319,6 +331,53 @@ TEST_F(EditorTest, AOnePixelBorderInItsOwnColourAroundTheClientArea)
         EXPECT_EQ(canvas.At(p.x, p.y), border) << p.x << "," << p.y;
     EXPECT_NE(canvas.At(1, 1), border);
     EXPECT_NE(canvas.At(179, 17), border);
+}
+
+TEST_F(EditorTest, ItsWindowFollowsTheControlUntilTheHostGoes)
+{
+    Editor editor;
+    Attach(editor);
+    HWND edit = editor.GetWindowHandle();
+    RECT placed = RectInParent(edit);
+    const RECT expected{68, 48, 249, 67};
+    EXPECT_TRUE(::EqualRect(&placed, &expected));
+
+    editor.SetVisible(0);
+    EXPECT_FALSE(::IsWindowVisible(edit));
+    editor.SetVisible(1);
+    EXPECT_TRUE(::IsWindowVisible(edit));
+    editor.SetDisabled(1);
+    EXPECT_FALSE(::IsWindowEnabled(edit));
+    editor.SetDisabled(0);
+    EXPECT_TRUE(::IsWindowEnabled(edit));
+
+    // The host's destruction reaches every windowed child through Destroy.
+    HWND combo = nullptr;
+    {
+        HostWindow window(300, 120);
+        ComboBox box;
+        Editor other;
+        box.Attach(&window.Root());
+        other.Attach(&window.Root());
+        combo = box.GetWindowHandle();
+        edit = other.GetWindowHandle();
+        ::DestroyWindow(window.Handle());
+        EXPECT_FALSE(::IsWindow(combo));
+        EXPECT_FALSE(::IsWindow(edit));
+        EXPECT_EQ(other.GetWindowHandle(), nullptr);
+    }
+    // A control that goes first takes its window with it (a container of its own, so the
+    // host's tree keeps no pointer to it).
+    {
+        ControlBase container;
+        container.SetWindowHandle(window_.Handle());
+        auto lone = std::make_unique<Editor>();
+        lone->Attach(&container);
+        edit = lone->GetWindowHandle();
+        ASSERT_TRUE(::IsWindow(edit));
+        lone.reset();
+        EXPECT_FALSE(::IsWindow(edit));
+    }
 }
 
 TEST_F(EditorTest, ColourMessagesAreAnsweredWithWhiteOnlyWhenReflected)
