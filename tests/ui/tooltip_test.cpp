@@ -173,6 +173,15 @@ TEST_F(ToolTipTest, LeavingEveryToolBeforeTheDelayShowsNothing)
     // The tool is fresh again for the next visit.
     MoveTo({10, 10});
     WaitShown(true);
+
+    // A tool with nothing to say shows no empty box.
+    tip_.ClearTools();
+    tip_.AddTool(owner_.Handle(), RECT{100, 0, 150, 50}, L"\n");
+    MoveTo({200, 150});
+    WaitShown(false);
+    MoveTo({110, 10});
+    test::PumpFor(ToolTip::kShowDelay + 150);
+    EXPECT_FALSE(Visible());
 }
 
 TEST_F(ToolTipTest, LeavingTheOwnerHidesIt)
