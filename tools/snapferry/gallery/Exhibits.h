@@ -5,5 +5,6 @@ namespace Gallery {
 
 void ControlsExhibits(Sheet& sheet);
 void DialogExhibits(Sheet& sheet);
+void NativeExhibits(Sheet& sheet);
 
 }  // namespace Gallery

@@ -31,6 +31,7 @@ int RunGalleryCommand(const std::vector<std::wstring>& args)
 
     Gallery::Sheet controls(dir, L"controls", 1000, 1400);
     Gallery::ControlsExhibits(controls);
+    Gallery::NativeExhibits(controls);
     Gallery::Sheet dialogs(dir, L"dialogs", 810, 700);
     Gallery::DialogExhibits(dialogs);
 
