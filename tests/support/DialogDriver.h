@@ -31,20 +31,19 @@ public:
     static HWND FindDialog()
     {
         HWND found = nullptr;
-        ::EnumThreadWindows(
-            ::GetCurrentThreadId(),
-            [](HWND wnd, LPARAM out) -> BOOL {
-                wchar_t name[16] = {};
-                ::GetClassNameW(wnd, name, 16);
-                if (lstrcmpW(name, L"#32770") != 0 || !::IsWindowVisible(wnd)) return TRUE;
-                *reinterpret_cast<HWND*>(out) = wnd;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&found));
+        ::EnumThreadWindows(::GetCurrentThreadId(), &DialogDriver::Match, reinterpret_cast<LPARAM>(&found));
         return found;
     }
 
 private:
+    static BOOL CALLBACK Match(HWND wnd, LPARAM out)
+    {
+        wchar_t name[16] = {};
+        ::GetClassNameW(wnd, name, 16);
+        if (lstrcmpW(name, L"#32770") != 0 || !::IsWindowVisible(wnd)) return TRUE;
+        *reinterpret_cast<HWND*>(out) = wnd;
+        return FALSE;
+    }
     static void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD)
     {
         DialogDriver* self = current_;

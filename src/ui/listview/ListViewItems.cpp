@@ -326,11 +326,15 @@ DWORD WINAPI ListView::LoaderThread(void* self)
 
 void ListView::RunLoader()
 {
-    for (size_t index = 0;; ++index) {
+    // Each step takes the first item still waiting for its picture, so items removed,
+    // added or reordered meanwhile neither hide others from the loader nor get loaded twice.
+    for (;;) {
         CriticalSection::Lock step(stepLock_);
-        if (LoaderStopped() || index >= items_.size()) break;
-        ListViewItem* item = items_[index];
-        if (item->IsLoaded() || item->IsWeb()) continue;
+        if (LoaderStopped()) break;
+        auto next = std::find_if(items_.begin(), items_.end(),
+                                 [](const ListViewItem* item) { return !item->IsLoaded() && !item->IsWeb(); });
+        if (next == items_.end()) break;
+        ListViewItem* item = *next;
         item->LoadFromPath(item->GetPath());
         item->SetLoaded(1);
         item->InvalidateIfVisible();
