@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+
 #include "gallery/Sheet.h"
 
 namespace Gallery {
@@ -6,5 +8,7 @@ namespace Gallery {
 void ControlsExhibits(Sheet& sheet);
 void DialogExhibits(Sheet& sheet);
 void NativeExhibits(Sheet& sheet);
+// Photos are written into workDir first.
+void ListExhibits(Sheet& sheet, const std::wstring& workDir);
 
 }  // namespace Gallery

@@ -1,5 +1,6 @@
 // snapferry gallery DIR: pictures of every control and dialog, drawn by the real windows.
 #include <windows.h>
+#include <ole2.h>
 
 #include <filesystem>
 
@@ -24,6 +25,7 @@ int RunGalleryCommand(const std::vector<std::wstring>& args)
     }
 
     // The skins as the panel loads them when it starts.
+    ::OleInitialize(nullptr);  // the lists are drop targets
     ImageLister::Instance().LoadSkins();
     Korvel::Bitmap strip = LoadStripBitmap(::GetModuleHandleW(nullptr), Flavour::SkinStripId());
     CombinBitmap::Instance().RegisterCells(kStripCells);
@@ -34,10 +36,12 @@ int RunGalleryCommand(const std::vector<std::wstring>& args)
     Gallery::NativeExhibits(controls);
     Gallery::Sheet dialogs(dir, L"dialogs", 810, 700);
     Gallery::DialogExhibits(dialogs);
+    Gallery::Sheet lists(dir, L"lists", 1500, 1000);
+    Gallery::ListExhibits(lists, dir + L"\\photos");
 
     CombinBitmap::Instance().SetBitmap(nullptr);
-    const bool saved = controls.Save() && dialogs.Save();
-    if (!saved || controls.Failures() || dialogs.Failures()) {
+    const bool saved = controls.Save() && dialogs.Save() && lists.Save();
+    if (!saved || controls.Failures() || dialogs.Failures() || lists.Failures()) {
         Tool::Error(L"snapferry: some pictures could not be written to " + dir);
         return Tool::kFailed;
     }
