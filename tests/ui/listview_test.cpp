@@ -471,4 +471,82 @@ TEST_F(ListViewTest, TheViewerOutlivesItsItemAndClosesOnAClickOrFocusLoss)
     EXPECT_FALSE(::IsWindow(wnd));
 }
 
+TEST_F(ListViewTest, ItemsKeepTheRecordTheUploadReads)
+{
+    test::TempDir dir;
+    const std::vector<std::wstring> photos = MakePhotos(dir, 3);
+    Open(600, 400);
+
+    // A picker item gets its picture from the loader; confirming copies it into an upload
+    // item, which takes the picture over.
+    auto* picker = new ListViewSelectItem(T(photos[0]));
+    list_.AddItem(picker);
+    EXPECT_TRUE(picker->GetTooltipText().empty());  // not before it is loaded
+    picker->LoadFromPath(picker->GetPath());
+    picker->SetLoaded(1);
+    const TString tip = picker->GetTooltipText();
+    EXPECT_EQ(tip.substr(0, tip.find(SF_T('\n'))), SF_T("文件名称：photo0.png"));
+    EXPECT_NE(tip.find(SF_T("\n文件大小：")), TString::npos);
+    EXPECT_EQ(tip.substr(tip.find(SF_T("\n图片宽度"))), SF_T("\n图片宽度：64px\n图片高度：48px"));
+    picker->SetChecked(1);
+    ListViewPostItem copy;
+    copy.CopyFrom(*picker);
+    EXPECT_EQ(copy.GetCaption(), SF_T("photo0.png"));
+    EXPECT_EQ(copy.GetPath(), T(photos[0]));
+    EXPECT_EQ(copy.GetExtension(), SF_T("png"));
+    EXPECT_TRUE(copy.IsLoaded());
+    EXPECT_TRUE(copy.GetImage() != nullptr);
+    EXPECT_TRUE(picker->GetImage() == nullptr);
+    EXPECT_GT(copy.EncodedSize(), 0);
+
+    // Only checked picker items count towards the picker's total; a vanished file adds nothing.
+    auto* second = new ListViewSelectItem(T(photos[1]));
+    auto* gone = new ListViewSelectItem(T(dir.File(L"gone.png")));
+    list_.AddItem(second);
+    list_.AddItem(gone);
+    gone->SetChecked(1);
+    EXPECT_EQ(list_.CountChecked(), 2);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExW(photos[0].c_str(), GetFileExInfoStandard, &data);
+    EXPECT_EQ(list_.SumFileSizes(), static_cast<int>(data.nFileSizeLow));
+    std::vector<ListViewItem*> checked;
+    list_.CopyChecked(checked);
+    EXPECT_EQ(checked, (std::vector<ListViewItem*>{picker, gone}));
+    list_.Clear();
+
+    // Upload items: a web picture keeps its address and byte count and is left to itself by
+    // the loader; uploaded items are not pending; the private messages remove and refresh.
+    std::vector<std::uint8_t> bytes;
+    {
+        FILE* f = _wfopen(photos[2].c_str(), L"rb");
+        ASSERT_TRUE(f);
+        int c;
+        while ((c = fgetc(f)) != EOF) bytes.push_back(static_cast<std::uint8_t>(c));
+        fclose(f);
+    }
+    auto* web = new ListViewPostItem(SF_T("http://127.0.0.1/a.png"), bytes.data(), static_cast<std::uint32_t>(bytes.size()),
+                                     CXIMAGE_FORMAT_PNG);
+    EXPECT_TRUE(web->IsWeb());
+    EXPECT_EQ(web->GetSize(), static_cast<int>(bytes.size()));
+    EXPECT_EQ(web->GetCaption(), SF_T("http://127.0.0.1/a.png"));
+    ASSERT_TRUE(web->GetImage() != nullptr);
+    list_.AddItem(web);
+    auto* local = new ListViewPostItem(T(photos[1]));
+    list_.AddItem(local);
+    local->SetSize(100);
+    local->MarkUploaded();
+    list_.StartLoader();
+    const DWORD end = ::GetTickCount() + 5000;
+    while (list_.IsLoading() && static_cast<LONG>(end - ::GetTickCount()) > 0) test::PumpFor(5);
+    EXPECT_EQ(web->GetCaption(), SF_T("http://127.0.0.1/a.png"));
+    std::list<ListViewItem*> pending;
+    list_.CollectPending(pending);
+    EXPECT_EQ(pending, std::list<ListViewItem*>{web});
+    const int webId = web->Id();
+    ::SendMessageW(Wnd(), WM_LISTVIEW_REFRESHITEM, webId, 0);
+    ::SendMessageW(Wnd(), WM_LISTVIEW_REMOVEITEM, webId, 0);
+    EXPECT_EQ(list_.Count(), 1);
+    EXPECT_EQ(signals_.removed, std::vector<int>{webId});
+}
+
 }  // namespace
