@@ -18,6 +18,8 @@
 #include "support/DataObjects.h"
 #include "support/MessagePump.h"
 #include "support/TempDir.h"
+#include "ui/DefaultTheme.h"
+#include "ui/Drawing.h"
 #include "ui/HostWindow.h"
 #include "ui/forms/ImageViewForm.h"
 #include "ui/listview/ListView.h"
@@ -382,10 +384,30 @@ TEST_F(ListViewTest, UploadItemsShowTheirProgressWhileARunIsGoing)
     const COLORREF dimmed = ::GetPixel(dc, left + 100, y);
     EXPECT_LT(GetRValue(dimmed), 200);  // black over white at alpha 90
 
+    // The text over the strip: its white pixels span as wide as the text measures.
+    auto textSpan = [&] {
+        int first = -1, last = -1;
+        for (int x = b.left + 1; x < b.right - 1; ++x)
+            for (int row = b.top + 96; row < b.bottom - 30; ++row) {
+                const COLORREF c = ::GetPixel(dc, x, row);
+                if (GetRValue(c) > 235 && GetGValue(c) > 235 && GetBValue(c) > 235) {
+                    if (first < 0) first = x;
+                    last = x;
+                    break;
+                }
+            }
+        return first < 0 ? 0 : last - first + 1;
+    };
+    auto measured = [&](const wchar_t* text) {
+        return MeasureText(dc, text, lstrlenW(text), DefaultTheme::Instance().NormalFont()).cx;
+    };
+    EXPECT_NEAR(textSpan(), measured(L"40%"), 6);  // smoothed glyph edges fall short of white
+
     item->MarkUploaded();
     EXPECT_EQ(item->Sent(), 1000);
     ::RedrawWindow(Wnd(), nullptr, nullptr, RDW_UPDATENOW);
     EXPECT_TRUE(greenish(left + 137));
+    EXPECT_NEAR(textSpan(), measured(L"上传成功"), 6);
     ::ReleaseDC(Wnd(), dc);
     AppState::Instance()->SetStopped();
 }
