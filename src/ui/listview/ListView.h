@@ -88,6 +88,7 @@ public:
     void SetItemHeight(int height) { itemHeight_ = height; }
     int ItemWidth() const { return itemWidth_; }
     int ItemHeight() const { return itemHeight_; }
+    int PictureBoxWidth() const { return pictureWidth_; }
     int PictureBoxHeight() const { return pictureHeight_; }
     COLORREF SelectedFrameColor() const { return selectedFrame_; }
     COLORREF NormalFrameColor() const { return normalFrame_; }
