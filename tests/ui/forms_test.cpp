@@ -81,7 +81,7 @@ TEST(MessageDialog, HasItsSizeTitleAndLayout)
     EXPECT_EQ(label.top, 72);
 
     CMessageDialog titled;
-    titled.SetTitle(L"取消上传");
+    titled.SetMessage(Messages::kCancelUpload);
     DialogDriver again([](HWND d) { ::PostMessageW(d, WM_KEYDOWN, VK_ESCAPE, 0); });
     titled.ShowModal(nullptr);
     EXPECT_EQ(titled.Title(), L"取消上传");

@@ -6,6 +6,7 @@
 #include "ui/controls/Button.h"
 #include "ui/controls/Label.h"
 #include "ui/forms/ExtForm.h"
+#include "ui/forms/Messages.h"
 #include "ui/forms/ModalDialog.h"
 #include "ui/sigslot.h"
 
@@ -14,6 +15,12 @@ class CMessageDialog : public Korvel::UI::ModalDialog,
                        public sigslot::has_slots<> {
 public:
     void SetMessage(const wchar_t* message) { message_ = message ? message : L""; }
+    // Title (when the message has one) and text of one of the product's messages.
+    void SetMessage(const Messages::Message& message)
+    {
+        if (message.title) SetTitle(message.title);
+        SetMessage(message.text);
+    }
     void PaintTitle(Korvel::UI::CPaintEventArgs& e) override;
 
     static constexpr int kWidth = 384, kHeight = 174;

@@ -8,26 +8,23 @@ namespace Gallery {
 
 void DialogExhibits(Sheet& sheet)
 {
-    struct Message {
-        const wchar_t *title, *text, *file;
+    struct Shown {
+        const Messages::Message& message;
+        const wchar_t* file;
     };
-    const Message messages[] = {
-        {L"提示信息", L"选择的图片数量超过限制", L"intake-limit"},
-        {L"取消上传", L"照片正在上传中，确定取消上传吗？", L"cancel-upload"},
-        {nullptr, L"上传列表为空，请选择文件", L"empty-list"},
-        {nullptr, L"当前文件大小超过限制。请删除大图片。", L"too-large"},
-        {L"提示信息", L"文件数量超过限制", L"picker-limit"},
-        {nullptr, L"地址不能为空", L"empty-address"},
+    const Shown shown[] = {
+        {Messages::kTooManySelected, L"intake-limit"}, {Messages::kCancelUpload, L"cancel-upload"},
+        {Messages::kEmptyList, L"empty-list"},         {Messages::kFileTooLarge, L"too-large"},
+        {Messages::kTooManyFiles, L"picker-limit"},    {Messages::kEmptyAddress, L"empty-address"},
     };
-    for (const Message& m : messages) {
+    for (const Shown& s : shown) {
         CMessageDialog dialog;
-        if (m.title) dialog.SetTitle(m.title);
-        dialog.SetMessage(m.text);
+        dialog.SetMessage(s.message);
         test::DialogDriver driver([&](HWND window) {
             ::UpdateWindow(window);
             RECT client;
             ::GetClientRect(window, &client);
-            sheet.Add(dialog.Buffer(), client, m.text, std::wstring(L"dialog-") + m.file);
+            sheet.Add(dialog.Buffer(), client, s.message.text, std::wstring(L"dialog-") + s.file);
             ::PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
         });
         dialog.ShowModal(nullptr);
