@@ -60,7 +60,7 @@ const TString& ListViewItem::GetTooltipText()
 void ListViewItem::SetState(int bits)
 {
     state_ = bits;
-    InvalidateSelf();
+    InvalidateIfVisible();
 }
 
 RECT ListViewItem::GetViewRect(int scroll) const
@@ -88,7 +88,7 @@ void ListViewItem::PaintAt(Korvel::UI::CPaintEventArgs&, const RECT&) {}
 void ListViewItem::Select()
 {
     state_ |= Selected;
-    InvalidateSelf();
+    InvalidateIfVisible();
 }
 
 int ListViewItem::GetFileSize() const { return FileLength(path_); }
@@ -106,7 +106,7 @@ void ListViewItem::OnMouseDown(POINT point)
     } else {
         state_ = 0;
     }
-    InvalidateSelf();
+    InvalidateIfVisible();
 }
 
 void ListViewItem::OnMouseMove(POINT point)
@@ -114,13 +114,13 @@ void ListViewItem::OnMouseMove(POINT point)
     const bool inside = ::PtInRect(&bounds_, point) != FALSE;
     if (inside == IsHovered()) return;
     state_ = inside ? (state_ | Hover) : (state_ & ~Hover);
-    InvalidateSelf();
+    InvalidateIfVisible();
 }
 
 void ListViewItem::OnMouseLeave()
 {
     state_ &= ~Hover;
-    InvalidateSelf();
+    InvalidateIfVisible();
 }
 
 bool ListViewItem::LoadFromPath(const TString& path)
@@ -163,7 +163,7 @@ void ListViewItem::RotateLeft()
         if (!image_) return;
         image_->RotateLeft();
     }
-    InvalidateSelf();
+    InvalidateIfVisible();
 }
 
 void ListViewItem::RotateRight()
@@ -173,7 +173,7 @@ void ListViewItem::RotateRight()
         if (!image_) return;
         image_->RotateRight();
     }
-    InvalidateSelf();
+    InvalidateIfVisible();
 }
 
 int ListViewItem::EncodedSize() const
@@ -210,7 +210,7 @@ void ListViewItem::SetImage(std::shared_ptr<CxImage> image)
 void ListViewItem::SetChecked(int checked)
 {
     checked_ = checked;
-    InvalidateSelf();
+    InvalidateIfVisible();
 }
 
 int ListViewItem::IsLoaded() const

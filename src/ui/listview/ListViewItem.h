@@ -52,6 +52,7 @@ public:
     void RotateLeft();
     void RotateRight();
     int EncodedSize() const;
+    // Repaints the item where it shows, if it shows; safe from the loader thread.
     void InvalidateIfVisible() const;
 
     // The picture, shared so a viewer keeps showing it after the item is gone; replaced
@@ -79,7 +80,6 @@ public:
     bool IsHovered() const { return (state_ & Hover) != 0; }
 
 protected:
-    void InvalidateSelf() const { InvalidateIfVisible(); }
     // Held while the picture is replaced or painted.
     mutable Korvel::Threading::CriticalSection imageLock_;
 

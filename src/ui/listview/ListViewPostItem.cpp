@@ -125,7 +125,7 @@ void ListViewPostItem::OnMouseDown(POINT point)
 {
     if (!::PtInRect(&bounds_, point)) {
         state_ = 0;
-        InvalidateSelf();
+        InvalidateIfVisible();
         return;
     }
     state_ |= Selected;
@@ -133,7 +133,7 @@ void ListViewPostItem::OnMouseDown(POINT point)
         owner_->AddToSelection(this);
         owner_->SetSelectionAnchor(id_);
     }
-    InvalidateSelf();
+    InvalidateIfVisible();
 }
 
 void ListViewPostItem::OnMouseUp(POINT point)

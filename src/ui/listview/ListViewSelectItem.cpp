@@ -42,5 +42,5 @@ void ListViewSelectItem::OnMouseDown(POINT)
         owner_->AddToSelection(this);
         owner_->SetSelectionAnchor(id_);
     }
-    InvalidateSelf();
+    InvalidateIfVisible();
 }
