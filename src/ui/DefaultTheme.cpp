@@ -2,9 +2,7 @@
 
 namespace Korvel::UI {
 
-namespace {
-
-HFONT MakeFont(int weight)
+Font CreateThemeFont(int weight)
 {
     LOGFONTW lf{};
     lf.lfHeight = 12;
@@ -15,12 +13,10 @@ HFONT MakeFont(int weight)
     lf.lfQuality = DEFAULT_QUALITY;
     lf.lfPitchAndFamily = 0x20;
     wcscpy_s(lf.lfFaceName, L"新宋体");
-    return ::CreateFontIndirectW(&lf);
+    return Font(::CreateFontIndirectW(&lf));
 }
 
-}  // namespace
-
-DefaultTheme::DefaultTheme() : normal_(MakeFont(FW_NORMAL)), bold_(MakeFont(FW_BOLD)) {}
+DefaultTheme::DefaultTheme() : normal_(CreateThemeFont(FW_NORMAL)), bold_(CreateThemeFont(FW_BOLD)) {}
 
 DefaultTheme& DefaultTheme::Instance()
 {

@@ -7,6 +7,10 @@
 
 namespace Korvel::UI {
 
+// A new 新宋体 font of height 12 at the given weight, as the theme and the wrapped system
+// controls use it.
+Font CreateThemeFont(int weight);
+
 class DefaultTheme {
 public:
     static DefaultTheme& Instance();

@@ -1,6 +1,7 @@
 #include "ui/HostWindow.h"
 
 #include "platform/Module.h"
+#include "ui/WindowClass.h"
 
 namespace Korvel::UI {
 
@@ -8,24 +9,12 @@ namespace {
 
 const wchar_t kClassName[] = L"SnapferryHostWindow";
 
-void RegisterClassOnce(WNDPROC proc)
-{
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    if (::GetClassInfoExW(ThisModule(), kClassName, &wc)) return;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = ThisModule();
-    wc.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    wc.lpszClassName = kClassName;
-    ::RegisterClassExW(&wc);
-}
-
 }  // namespace
 
 HostWindow::HostWindow(int width, int height, const wchar_t* title, ControlHost::Options options)
     : host_(root_, options)
 {
-    RegisterClassOnce(&HostWindow::WindowProc);
+    RegisterWindowClassOnce(kClassName, &HostWindow::WindowProc);
     RECT frame{0, 0, width, height};
     // A bare pop-up: no frame to wait on a window manager for, which Xvfb does not have.
     const DWORD style = WS_POPUP | WS_CLIPCHILDREN;

@@ -124,6 +124,16 @@ TEST_F(Controls, ChildrenFollowTheWindowThroughTheirAnchors)
     EXPECT_LT(stretched.right, stretched.left);
 }
 
+// A 72 x 25 button at (10, 10) of the window, its clicks counted.
+void PlaceButton(Button& button, HostWindow& window, const wchar_t* caption, Clicks& clicks)
+{
+    button.Create(&window.Root(), caption);
+    button.SetSize(72, 25);
+    button.SetMargins(10, 10, 0, 0);
+    button.Layout();
+    button.Click.connect(&clicks, &Clicks::OnClick);
+}
+
 // One gesture: a sequence of messages at points, then the clicks and state bits expected.
 struct Step {
     UINT message;
@@ -156,12 +166,8 @@ TEST_F(Controls, ButtonClicksOnlyWhenReleasedInsideAfterPressingInside)
     for (const Gesture& g : gestures) {
         HostWindow window(300, 120);
         Button button;
-        button.Create(&window.Root(), L"");
-        button.SetSize(72, 25);
-        button.SetMargins(10, 10, 0, 0);
-        button.Layout();
         Clicks clicks;
-        button.Click.connect(&clicks, &Clicks::OnClick);
+        PlaceButton(button, window, L"", clicks);
         for (const Step& s : g.steps) ::SendMessageW(window.Handle(), s.message, MK_LBUTTON, MAKELPARAM(s.x, s.y));
         EXPECT_EQ(clicks.count, g.clicks) << g.name;
         EXPECT_EQ(button.GetStateBits(), g.state) << g.name;
@@ -172,12 +178,8 @@ TEST_F(Controls, ButtonClicksOnlyWhenReleasedInsideAfterPressingInside)
 TEST_F(Controls, ButtonFacesFollowTheStateAndDisabledWinsOverHover)
 {
     Button button;
-    button.Create(&window_.Root(), L"");
-    button.SetSize(72, 25);
-    button.SetMargins(10, 10, 0, 0);
-    button.Layout();
     Clicks clicks;
-    button.Click.connect(&clicks, &Clicks::OnClick);
+    PlaceButton(button, window_, L"", clicks);
 
     EXPECT_EQ(Pixel(40, 20), kNormal);
     Send(WM_MOUSEMOVE, 40, 20);
@@ -211,10 +213,8 @@ TEST_F(Controls, ButtonFacesFollowTheStateAndDisabledWinsOverHover)
 TEST_F(Controls, CaptionsAreDrawnInTheStateColour)
 {
     Button button;
-    button.Create(&window_.Root(), L"确定确定");
-    button.SetSize(72, 25);
-    button.SetMargins(10, 10, 0, 0);
-    button.Layout();
+    Clicks clicks;
+    PlaceButton(button, window_, L"确定确定", clicks);
     // Text is smoothed, so count pixels on the text colour's side of the face instead of
     // exact matches: dark text on the light normal face, light text on the dark disabled one.
     auto count = [&](auto test) {
@@ -353,12 +353,8 @@ TEST_F(Controls, ProgressBarMarksItsShareOfTheInnerRectangle)
 TEST_F(Controls, TheHostEndsAPressWhenAnotherWindowTakesTheMouse)
 {
     Button button;
-    button.Create(&window_.Root(), L"");
-    button.SetSize(72, 25);
-    button.SetMargins(10, 10, 0, 0);
-    button.Layout();
     Clicks clicks;
-    button.Click.connect(&clicks, &Clicks::OnClick);
+    PlaceButton(button, window_, L"", clicks);
     Send(WM_LBUTTONDOWN, 20, 20);
     ASSERT_EQ(window_.Host().CaptureControl(), &button);
     EXPECT_EQ(::GetCapture(), window_.Handle());

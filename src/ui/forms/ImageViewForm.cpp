@@ -3,26 +3,13 @@
 #include "platform/Handle.h"
 #include "platform/Module.h"
 #include "ui/Drawing.h"
+#include "ui/WindowClass.h"
 #include "ui/forms/CenterOnOwner.h"
 #include "ui/listview/ListViewItem.h"
 
 namespace {
 
 const wchar_t kClassName[] = L"SnapferryImageView";
-
-bool RegisterClassOnce(WNDPROC proc)
-{
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    if (::GetClassInfoExW(Korvel::ThisModule(), kClassName, &wc)) return true;
-    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = Korvel::ThisModule();
-    wc.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = kClassName;
-    return ::RegisterClassExW(&wc) != 0;
-}
 
 }  // namespace
 
@@ -32,7 +19,8 @@ bool ImageViewForm::Open()
 {
     const int width = image_ ? static_cast<int>(image_->Width()) : 0;
     const int height = image_ ? static_cast<int>(image_->Height()) : 0;
-    if (!RegisterClassOnce(&ImageViewForm::WindowProc) ||
+    if (!Korvel::UI::RegisterWindowClassOnce(kClassName, &ImageViewForm::WindowProc, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS,
+                                              static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH))) ||
         !::CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr,
                            nullptr, Korvel::ThisModule(), this)) {
         delete this;

@@ -8,6 +8,7 @@
 #include "platform/Module.h"
 #include "platform/TextConv.h"
 #include "ui/Drawing.h"
+#include "ui/WindowClass.h"
 #include "ui/listview/ListViewItem.h"
 
 using namespace Korvel::UI;
@@ -17,20 +18,6 @@ namespace {
 
 const wchar_t kClassName[] = L"ListView";
 constexpr int kScrollBarRoom = 17;
-
-bool RegisterClassOnce(WNDPROC proc)
-{
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    if (::GetClassInfoExW(Korvel::ThisModule(), kClassName, &wc)) return true;
-    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = Korvel::ThisModule();
-    wc.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = kClassName;
-    return ::RegisterClassExW(&wc) != 0;
-}
 
 }  // namespace
 
@@ -62,7 +49,9 @@ bool ListView::CreateIn(HWND parent, int x, int y, int width, int height)
 
 bool ListView::CreateWindowIn(HWND parent, const RECT& place, bool visible)
 {
-    if (!RegisterClassOnce(&ListView::WindowProc)) return false;
+    if (!RegisterWindowClassOnce(kClassName, &ListView::WindowProc, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS,
+                                  static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH))))
+        return false;
     const DWORD style = WS_CHILD | WS_VSCROLL | WS_CLIPCHILDREN | (visible ? WS_VISIBLE : 0);
     ::CreateWindowExW(0, kClassName, L"", style, place.left, place.top, place.right - place.left,
                       place.bottom - place.top, parent, nullptr, Korvel::ThisModule(), this);
