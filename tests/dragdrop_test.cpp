@@ -169,20 +169,25 @@ TEST(CustomDataObject, GivesACopyOnlyForItsOwnFormatAspectAndMedium)
     EXPECT_EQ(copy, bytes);
 }
 
+// A two-byte text block whose release is counted in *released.
+STGMEDIUM CountedText(BYTE first, int* released)
+{
+    STGMEDIUM m{};
+    m.tymed = TYMED_HGLOBAL;
+    m.hGlobal = test::GlobalCopy({first, 0});
+    return test::MediumOwner::Attach(m, released);
+}
+
 TEST(CustomDataObject, OwnsTheMediumItWasGiven)
 {
     int released = 0;
     auto* object = new CustomDataObject;
     FORMATETC f = Format(CF_UNICODETEXT);
-    STGMEDIUM m{};
-    m.tymed = TYMED_HGLOBAL;
-    m.hGlobal = test::GlobalCopy({1, 0});
-    STGMEDIUM owned = test::MediumOwner::Attach(m, &released);
+    STGMEDIUM owned = CountedText(1, &released);
     ASSERT_EQ(object->SetData(&f, &owned, TRUE), S_OK);
 
     // Replacing the data lets go of the first medium at once.
-    m.hGlobal = test::GlobalCopy({2, 0});
-    owned = test::MediumOwner::Attach(m, &released);
+    owned = CountedText(2, &released);
     ASSERT_EQ(object->SetData(&f, &owned, TRUE), S_OK);
     EXPECT_EQ(released, 1);
 
@@ -531,10 +536,7 @@ TEST(OleDrager, KeepsTheArmedDataUntilDisarmed)
     int released = 0;
     auto* object = new CustomDataObject;
     FORMATETC f = Format(CF_UNICODETEXT);
-    STGMEDIUM m{};
-    m.tymed = TYMED_HGLOBAL;
-    m.hGlobal = test::GlobalCopy({1, 0});
-    STGMEDIUM owned = test::MediumOwner::Attach(m, &released);
+    STGMEDIUM owned = CountedText(1, &released);
     ASSERT_EQ(object->SetData(&f, &owned, TRUE), S_OK);
 
     OleDrager drager;

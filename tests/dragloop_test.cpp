@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/MessagePump.h"
 #include "platform/DataObject.h"
 #include "platform/DragFormats.h"
 #include "platform/DropSource.h"
@@ -86,19 +87,6 @@ void MoveTo(int x, int y)
 {
     ::SetCursorPos(x, y);
     Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
-}
-
-void Pump(std::chrono::milliseconds span)
-{
-    const auto end = std::chrono::steady_clock::now() + span;
-    while (std::chrono::steady_clock::now() < end) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        std::this_thread::sleep_for(10ms);
-    }
 }
 
 // Plays input on its own thread once the test thread sits in the drag loop (ready() says
@@ -182,7 +170,7 @@ protected:
         ASSERT_TRUE(window_);
         ASSERT_EQ(::RegisterDragDrop(window_, &target_), S_OK);
         Mouse(MOUSEEVENTF_LEFTUP);
-        Pump(100ms);
+        test::PumpFor(100);
     }
     void TearDown() override { ::RevokeDragDrop(window_); }
 
@@ -190,9 +178,9 @@ protected:
     Outcome Drag(const std::function<HRESULT(DWORD*)>& loop, Finish finish)
     {
         MoveTo(kStart.x, kStart.y);
-        Pump(50ms);
+        test::PumpFor(50);
         Mouse(MOUSEEVENTF_LEFTDOWN);
-        Pump(100ms);
+        test::PumpFor(100);
         EXPECT_TRUE(::GetAsyncKeyState(VK_LBUTTON) & 0x8000) << "the synthetic press did not arrive";
         InputPlayer player([this] { return target_.entered > 0; }, [finish] {
             for (int i = 1; i <= 10; ++i) {
@@ -211,7 +199,7 @@ protected:
         out.hr = loop(&out.effect);
         player.Finish();
         Mouse(MOUSEEVENTF_LEFTUP);
-        Pump(50ms);
+        test::PumpFor(50);
         return out;
     }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "ComObject.h"
 #include "DragFormats.h"
 
 namespace {
@@ -63,14 +64,7 @@ CustomDataObject::~CustomDataObject() = default;
 
 STDMETHODIMP CustomDataObject::QueryInterface(REFIID iid, void** out)
 {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDataObject) {
-        *out = static_cast<IDataObject*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
+    return Korvel::QueryOwnInterface(static_cast<IDataObject*>(this), IID_IDataObject, iid, out);
 }
 
 STDMETHODIMP_(ULONG) CustomDataObject::AddRef()

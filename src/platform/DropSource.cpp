@@ -2,16 +2,11 @@
 
 #include <new>
 
+#include "ComObject.h"
+
 STDMETHODIMP IDropSourceImpl::QueryInterface(REFIID iid, void** out)
 {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDropSource) {
-        *out = static_cast<IDropSource*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
+    return Korvel::QueryOwnInterface(static_cast<IDropSource*>(this), IID_IDropSource, iid, out);
 }
 
 STDMETHODIMP_(ULONG) IDropSourceImpl::AddRef()

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "ComObject.h"
 #include "DragFormats.h"
 #include "OleMedium.h"
 
@@ -68,14 +69,7 @@ CIDropTargetImpl::~CIDropTargetImpl() = default;
 
 STDMETHODIMP CIDropTargetImpl::QueryInterface(REFIID iid, void** out)
 {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDropTarget) {
-        *out = static_cast<IDropTarget*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
+    return Korvel::QueryOwnInterface(static_cast<IDropTarget*>(this), IID_IDropTarget, iid, out);
 }
 
 STDMETHODIMP_(ULONG) CIDropTargetImpl::AddRef()

@@ -94,6 +94,34 @@ void ControlBase::Invalidate() const
     if (window_) ::InvalidateRect(window_, &bounds_, FALSE);
 }
 
+bool ControlBase::TakePress(CMouseEventArgs& e)
+{
+    if (!visible_ || disabled_ || !Contains(e.point)) return false;
+    e.handled = 1;
+    e.target = this;
+    SetStateBits(StatePressed, true);
+    return true;
+}
+
+void ControlBase::FollowPointer(const CMouseEventArgs& e)
+{
+    if (visible_ && !(state_ & StatePressed)) SetStateBits(StateHover, Contains(e.point));
+}
+
+ControlBase::Release ControlBase::EndPress(const CMouseEventArgs& e)
+{
+    if (!visible_ || !(state_ & StatePressed)) return Release::None;
+    SetStateBits(StatePressed, false);
+    return Contains(e.point) ? Release::Inside : Release::Outside;
+}
+
+bool ControlBase::EndClick(const CMouseEventArgs& e)
+{
+    const Release release = EndPress(e);
+    if (release == Release::Outside) SetStateBits(StateHover, false);
+    return release == Release::Inside;
+}
+
 void ControlBase::SetStateBits(int bits, bool on)
 {
     const int next = on ? (state_ | bits) : (state_ & ~bits);

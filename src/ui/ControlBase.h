@@ -59,6 +59,17 @@ public:
 
 protected:
     bool Contains(POINT p) const { return ::PtInRect(&bounds_, p) != FALSE; }
+
+    // The press-and-release gesture shared by the clickable controls.
+    enum class Release { None, Inside, Outside };
+    // A press inside a visible, enabled control: it takes the rest of the gesture.
+    bool TakePress(CMouseEventArgs& e);
+    // Hover follows the pointer on a visible control that is not pressed.
+    void FollowPointer(const CMouseEventArgs& e);
+    // The end of a press on a visible control: the pressed look goes, and where it ended.
+    Release EndPress(const CMouseEventArgs& e);
+    // The end of a button's press: true for a click; released outside, hover goes too.
+    bool EndClick(const CMouseEventArgs& e);
     // Sets or clears state bits, invalidating only when something changed.
     void SetStateBits(int bits, bool on);
 

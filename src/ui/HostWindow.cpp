@@ -47,16 +47,12 @@ void HostWindow::PaintNow()
 
 LRESULT CALLBACK HostWindow::WindowProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<HostWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->wnd_ = wnd;
-    }
-    auto* self = reinterpret_cast<HostWindow*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    auto* self = WindowObject<HostWindow>(wnd, message, lParam);
+    if (message == WM_NCCREATE && self) self->wnd_ = wnd;
     LRESULT result = 0;
     if (self && self->host_.Route(wnd, message, wParam, lParam, &result)) {
         if (message == WM_DESTROY) {
-            ::SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
+            ForgetWindowObject(wnd);
             self->wnd_ = nullptr;
         }
         return result;

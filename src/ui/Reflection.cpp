@@ -39,20 +39,8 @@ bool IsReflectable(UINT message)
 
 HWND NotifyingChild(HWND parent, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (!IsReflectable(message)) return nullptr;
     switch (message) {
-    case WM_COMMAND:  // lParam is null for menus and accelerators
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-    case WM_HSCROLL:  // null for the window's own scroll bars
-    case WM_VSCROLL:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        return reinterpret_cast<HWND>(lParam);
     case WM_NOTIFY:
         return lParam ? reinterpret_cast<const NMHDR*>(lParam)->hwndFrom : nullptr;
     case WM_PARENTNOTIFY: {
@@ -68,7 +56,9 @@ HWND NotifyingChild(HWND parent, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DELETEITEM:
         return ItemControl(parent, wParam, reinterpret_cast<const DELETEITEMSTRUCT*>(lParam)->CtlID);
     default:
-        return nullptr;
+        // Commands, scroll and colour messages carry the child's handle; it is null for menus,
+        // accelerators and the window's own scroll bars.
+        return reinterpret_cast<HWND>(lParam);
     }
 }
 

@@ -15,7 +15,8 @@ bool RegisterWindowClassOnce(const wchar_t* name, WNDPROC proc, UINT style, HBRU
     wc.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
     wc.hbrBackground = background;
     wc.lpszClassName = name;
-    return ::RegisterClassExW(&wc) != 0;
+    // Another thread may have registered it in the meantime.
+    return ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 }  // namespace Korvel::UI

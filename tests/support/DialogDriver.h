@@ -65,18 +65,4 @@ private:
     UINT_PTR poll_ = 0, deadline_ = 0;
 };
 
-// Delivers queued messages for a while (lets posted input and timers run).
-inline void PumpFor(DWORD ms)
-{
-    const DWORD end = ::GetTickCount() + ms;
-    MSG msg;
-    while (static_cast<LONG>(end - ::GetTickCount()) > 0) {
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::Sleep(5);
-    }
-}
-
 }  // namespace test

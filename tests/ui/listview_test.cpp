@@ -85,7 +85,8 @@ protected:
     {
         RECT b;
         list_.ItemById(id)->GetBounds(&b);
-        return POINT{(b.left + b.right) / 2, (b.top + b.top + 60) / 2 - list_.ScrollPosition()};
+        // Above the item's buttons, whose strip starts 90 pixels down.
+        return POINT{(b.left + b.right) / 2, b.top + 30 - list_.ScrollPosition()};
     }
     void Click(int id, WPARAM keys = 0)
     {
@@ -344,9 +345,7 @@ TEST_F(ListViewTest, TheLoaderDecodesWhileItemsAreRemovedAndEveryItemIsFreed)
         if (round % 2) {
             list_.Clear();  // stops the loader first
         } else {
-            const DWORD end = ::GetTickCount() + 10000;
-            while (list_.IsLoading() && static_cast<LONG>(end - ::GetTickCount()) > 0) test::PumpFor(5);
-            ASSERT_FALSE(list_.IsLoading());
+            ASSERT_TRUE(test::PumpUntil([&] { return !list_.IsLoading(); }, 10000));
             for (int i = 0; i < list_.Count(); ++i) {
                 ListViewItem* item = list_.ItemAt(i);
                 EXPECT_TRUE(item->IsLoaded());
@@ -558,8 +557,7 @@ TEST_F(ListViewTest, ItemsKeepTheRecordTheUploadReads)
     local->SetSize(100);
     local->MarkUploaded();
     list_.StartLoader();
-    const DWORD end = ::GetTickCount() + 5000;
-    while (list_.IsLoading() && static_cast<LONG>(end - ::GetTickCount()) > 0) test::PumpFor(5);
+    ASSERT_TRUE(test::PumpUntil([&] { return !list_.IsLoading(); }, 5000));
     EXPECT_EQ(web->GetCaption(), SF_T("http://127.0.0.1/a.png"));
     std::list<ListViewItem*> pending;
     list_.CollectPending(pending);

@@ -43,29 +43,16 @@ void Button::OnPaint(CPaintEventArgs& e)
     if (visible_) DrawFace(e);
 }
 
-void Button::OnMouseDown(CMouseEventArgs& e)
-{
-    if (!visible_ || disabled_ || !Contains(e.point)) return;
-    e.handled = 1;
-    e.target = this;
-    SetStateBits(StatePressed, true);
-}
+void Button::OnMouseDown(CMouseEventArgs& e) { TakePress(e); }
 
 void Button::OnMouseMove(CMouseEventArgs& e)
 {
-    if (!visible_ || disabled_ || (state_ & StatePressed)) return;
-    SetStateBits(StateHover, Contains(e.point));
+    if (!disabled_) FollowPointer(e);
 }
 
 void Button::OnMouseUp(CMouseEventArgs& e)
 {
-    if (!visible_ || disabled_ || !(state_ & StatePressed)) return;
-    if (Contains(e.point)) {
-        SetStateBits(StatePressed, false);
-        Click.emit();
-    } else {
-        SetStateBits(StatePressed | StateHover, false);
-    }
+    if (!disabled_ && EndClick(e)) Click.emit();
 }
 
 }  // namespace Korvel::UI::Controls

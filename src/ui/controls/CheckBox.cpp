@@ -43,25 +43,14 @@ void CheckBox::OnPaint(CPaintEventArgs& e)
                DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
-void CheckBox::OnMouseDown(CMouseEventArgs& e)
-{
-    if (!visible_ || disabled_ || !Contains(e.point)) return;
-    e.handled = 1;
-    e.target = this;
-    SetStateBits(StatePressed, true);
-}
+void CheckBox::OnMouseDown(CMouseEventArgs& e) { TakePress(e); }
 
-void CheckBox::OnMouseMove(CMouseEventArgs& e)
-{
-    if (!visible_ || (state_ & StatePressed)) return;
-    SetStateBits(StateHover, Contains(e.point));
-}
+// Unlike a button, a disabled check box still shows hover, and a release outside keeps it.
+void CheckBox::OnMouseMove(CMouseEventArgs& e) { FollowPointer(e); }
 
 void CheckBox::OnMouseUp(CMouseEventArgs& e)
 {
-    if (!visible_ || !(state_ & StatePressed)) return;
-    SetStateBits(StatePressed, false);
-    if (!Contains(e.point)) return;
+    if (EndPress(e) != Release::Inside) return;
     checked_ = !checked_;
     Invalidate();
     Click.emit();

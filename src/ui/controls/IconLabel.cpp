@@ -51,29 +51,16 @@ void IconLabel::OnPaint(CPaintEventArgs& e)
                theme.NormalFont(), DT_VCENTER | DT_SINGLELINE);
 }
 
-void IconLabel::OnMouseDown(CMouseEventArgs& e)
-{
-    if (!visible_ || disabled_ || !Contains(e.point)) return;
-    e.handled = 1;
-    e.target = this;
-    SetStateBits(StatePressed, true);
-}
+void IconLabel::OnMouseDown(CMouseEventArgs& e) { TakePress(e); }
 
 void IconLabel::OnMouseMove(CMouseEventArgs& e)
 {
-    if (!visible_ || disabled_ || (state_ & StatePressed)) return;
-    SetStateBits(StateHover, Contains(e.point));
+    if (!disabled_) FollowPointer(e);
 }
 
 void IconLabel::OnMouseUp(CMouseEventArgs& e)
 {
-    if (!visible_ || disabled_ || !(state_ & StatePressed)) return;
-    if (Contains(e.point)) {
-        SetStateBits(StatePressed, false);
-        Click.emit(this);
-    } else {
-        SetStateBits(StatePressed | StateHover, false);
-    }
+    if (!disabled_ && EndClick(e)) Click.emit(this);
 }
 
 }  // namespace Korvel::UI::Controls

@@ -2,6 +2,7 @@
 
 #include "platform/Module.h"
 #include "ui/Drawing.h"
+#include "ui/WindowClass.h"
 #include "ui/controls/NativeFont.h"
 
 namespace Korvel::UI::Controls {
@@ -9,18 +10,6 @@ namespace Korvel::UI::Controls {
 namespace {
 
 const wchar_t kClassName[] = L"KorvelToolTip";
-
-bool RegisterClassOnce(WNDPROC proc)
-{
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    if (::GetClassInfoExW(ThisModule(), kClassName, &wc)) return true;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = ThisModule();
-    wc.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    wc.lpszClassName = kClassName;
-    return ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
 
 // The line with the most characters; the first of equally long ones.
 const std::wstring* LongestLine(const std::vector<std::wstring>& lines)
@@ -56,7 +45,7 @@ ToolTip::~ToolTip()
 bool ToolTip::Create()
 {
     if (wnd_) return true;
-    if (!RegisterClassOnce(&ToolTip::WindowProc)) return false;
+    if (!RegisterWindowClassOnce(kClassName, &ToolTip::WindowProc)) return false;
     ::CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                       ThisModule(), this);
     return wnd_ != nullptr;
@@ -273,16 +262,12 @@ bool ToolTip::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT* result)
 
 LRESULT CALLBACK ToolTip::WindowProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<ToolTip*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->wnd_ = wnd;
-    }
-    auto* self = reinterpret_cast<ToolTip*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    auto* self = WindowObject<ToolTip>(wnd, message, lParam);
+    if (message == WM_NCCREATE && self) self->wnd_ = wnd;
     LRESULT result = 0;
     if (self && self->OnMessage(message, wParam, lParam, &result)) return result;
     if (message == WM_NCDESTROY && self) {
-        ::SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
+        ForgetWindowObject(wnd);
         self->wnd_ = nullptr;
         self->buffer_.Release();
         self->shown_ = self->tracking_ = self->pointerOver_ = false;

@@ -42,12 +42,8 @@ void ImageViewForm::Paint()
 
 LRESULT CALLBACK ImageViewForm::WindowProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<ImageViewForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->wnd_ = wnd;
-        ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<ImageViewForm*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    auto* self = Korvel::UI::WindowObject<ImageViewForm>(wnd, message, lParam);
+    if (message == WM_NCCREATE && self) self->wnd_ = wnd;
     switch (message) {
     case WM_PAINT:
         if (self) self->Paint();
@@ -57,7 +53,7 @@ LRESULT CALLBACK ImageViewForm::WindowProc(HWND wnd, UINT message, WPARAM wParam
         ::DestroyWindow(wnd);
         return 0;
     case WM_NCDESTROY:
-        ::SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
+        Korvel::UI::ForgetWindowObject(wnd);
         if (self && self->open_) delete self;
         return ::DefWindowProcW(wnd, message, wParam, lParam);
     default:

@@ -96,15 +96,11 @@ void ListView::OnDestroyWindow()
 
 LRESULT CALLBACK ListView::WindowProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<ListView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->wnd_ = wnd;
-        ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<ListView*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    auto* self = WindowObject<ListView>(wnd, message, lParam);
+    if (message == WM_NCCREATE && self) self->wnd_ = wnd;
     if (!self) return ::DefWindowProcW(wnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
+        ForgetWindowObject(wnd);
         self->wnd_ = nullptr;
         self->ControlBase::window_ = nullptr;
         return ::DefWindowProcW(wnd, message, wParam, lParam);
@@ -114,9 +110,9 @@ LRESULT CALLBACK ListView::WindowProc(HWND wnd, UINT message, WPARAM wParam, LPA
 
 LRESULT ListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if ((message >= WM_MOUSEFIRST && message <= 0x020E) || message == WM_MOUSELEAVE)
-        RelayToTooltip(message, wParam, lParam);
     const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if ((message >= WM_MOUSEFIRST && message <= 0x020E) || message == WM_MOUSELEAVE)
+        RelayToTooltip(message, wParam, lParam, point);
     switch (message) {
     case WM_PAINT:
         Paint();
@@ -169,8 +165,11 @@ void ListView::Paint()
     Korvel::PaintDC paint(wnd_);
     RECT client;
     ::GetClientRect(wnd_, &client);
-    if (!buffer_.Ensure(paint.Get(), std::max<LONG>(client.right, buffer_.Size().cx),
-                        std::max<LONG>(client.bottom, buffer_.Size().cy)))
+    // Layout makes the buffer the size of the bounds, which covers the client area; a list
+    // painted before its first layout gets one here.
+    const SIZE have = buffer_.Size();
+    if ((have.cx < client.right || have.cy < client.bottom) &&
+        !buffer_.Recreate(paint.Get(), client.right, client.bottom))
         return;
     FillSolid(buffer_.DC(), client, RGB(255, 255, 255));
     Korvel::MemoryDC spare(::CreateCompatibleDC(paint.Get()));

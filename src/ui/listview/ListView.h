@@ -130,7 +130,7 @@ private:
     void ForgetItem(ListViewItem* item);
 
     // Mouse and keyboard.
-    void RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam);
+    void RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam, POINT point);
     void OnLeftDown(WPARAM keys, POINT point);
     void OnLeftUp(POINT point);
     void OnDoubleClick(POINT point);

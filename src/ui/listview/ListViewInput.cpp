@@ -13,12 +13,9 @@ POINT ListView::ToList(POINT window) const
     return POINT{window.x, window.y + ScrollPosition()};
 }
 
-void ListView::RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam)
+void ListView::RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam, POINT point)
 {
-    if (message != WM_MOUSELEAVE) {
-        const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        tooltip_.SetHoverPoint(ToList(point));
-    }
+    if (message != WM_MOUSELEAVE) tooltip_.SetHoverPoint(ToList(point));
     MSG msg{};
     msg.hwnd = wnd_;
     msg.message = message;

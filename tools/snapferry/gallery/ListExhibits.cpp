@@ -102,8 +102,9 @@ void UploadList(Sheet& sheet, const std::vector<std::wstring>& photos)
 {
     ListWindow w(720, 560, 150, 151);
     for (const std::wstring& path : photos) {
+        // Decoded once, here; the caption the loader would give it is the file name.
         auto* item = new ListViewPostItem(Korvel::Text::TextFromWide<TChar>(path));
-        item->LoadFromPath(item->GetPath());
+        item->SetCaption(Korvel::Text::TextFromWide<TChar>(std::filesystem::path(path).filename().wstring()));
         item->SetLoaded(1);
         w.list.AddItem(item);
     }
