@@ -1,0 +1,56 @@
+#pragma once
+// Hands the rows a decoder writes to a consumer on a second thread, a batch at a time, so
+// that decoding and the consumer's work overlap on two cores. The consumer sees every row
+// once, in order, and only ever on one thread at a time; small pictures, or a machine that
+// gives us no second thread, run it on the decoder's thread instead. Nothing here throws.
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class RowHandoff {
+public:
+    using Consumer = std::function<void(const std::uint8_t* row)>;
+
+    RowHandoff() = default;
+    ~RowHandoff() { Stop(); }
+    RowHandoff(const RowHandoff&) = delete;
+    RowHandoff& operator=(const RowHandoff&) = delete;
+
+    // Prepares for `rows` rows of rowBytes bytes each, ended by Finish or Stop. False when
+    // there is no memory for the buffers.
+    bool Start(std::size_t rowBytes, std::uint32_t rows, Consumer consumer) noexcept;
+    // Where the next row goes; may wait for the consumer to free a batch.
+    std::uint8_t* NextRow() noexcept;
+    // The row from NextRow is written.
+    void RowDone() noexcept;
+    // Waits until the consumer has had every row that was written.
+    void Finish() noexcept;
+    // Ends at once: rows not yet consumed are dropped.
+    void Stop() noexcept;
+
+private:
+    void Publish() noexcept;
+    void Work() noexcept;
+    std::uint8_t* Slot(std::uint64_t batch) { return buffer_.data() + (batch % kBatches) * batchRows_ * rowBytes_; }
+
+    static constexpr std::uint32_t kBatches = 4;
+
+    Consumer consumer_;
+    std::vector<std::uint8_t> buffer_;
+    std::size_t rowBytes_ = 0;
+    std::uint32_t batchRows_ = 1;
+    std::uint32_t filled_ = 0;  // rows written into the batch being filled
+    bool running_ = false;
+
+    std::thread worker_;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::uint64_t published_ = 0;  // batches handed over, guarded by lock_
+    std::uint64_t consumed_ = 0;   // batches the consumer is done with, guarded by lock_
+    std::uint32_t counts_[kBatches] = {};
+    bool closing_ = false;  // no more batches will come, guarded by lock_
+    bool dropping_ = false; // stop without consuming what is left, guarded by lock_
+};
