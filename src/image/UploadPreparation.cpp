@@ -190,6 +190,13 @@ private:
     RowHandoff handoff_;  // last: its thread stops before what it feeds goes
 };
 
+void Empty(PreparedPhoto& photo)
+{
+    photo.bytes.Close();
+    photo.width = photo.height = photo.format = 0;
+    photo.whileDecoding = false;
+}
+
 // Quarter turns clockwise, as RotateRight; three are one turn the other way.
 bool Turn(CxImage& image, int quarterTurns)
 {
@@ -218,8 +225,7 @@ void PrepareUpload(const CxImage& image, CxFile& stream, const UploadSettings& s
 
 bool PrepareEncoded(CxFile& encoded, int quarterTurns, const UploadSettings& settings, PreparedPhoto& photo)
 {
-    photo.bytes.Close();
-    photo.width = photo.height = photo.format = 0;
+    Empty(photo);
     try {
         // A turned picture is decoded whole: its rows would come in the wrong direction.
         const bool turned = (quarterTurns % 4) != 0;
@@ -233,6 +239,7 @@ bool PrepareEncoded(CxFile& encoded, int quarterTurns, const UploadSettings& set
             if (!picture) return false;
             photo.width = sink.Width();
             photo.height = sink.Height();
+            photo.whileDecoding = true;
             EncodeForUpload(image, picture, *picture, photo.bytes, settings);
             return true;
         }
@@ -242,8 +249,7 @@ bool PrepareEncoded(CxFile& encoded, int quarterTurns, const UploadSettings& set
         PrepareUpload(image, photo.bytes, settings);
         return true;
     } catch (const std::bad_alloc&) {
-        photo.bytes.Close();
-        photo.width = photo.height = photo.format = 0;
+        Empty(photo);
         return false;
     }
 }
@@ -320,8 +326,7 @@ bool PrepareFileForPost(const TString& path, PreparedPhoto& photo) { return Prep
 
 bool PrepareFileForPost(const TString& path, int quarterTurns, PreparedPhoto& photo)
 {
-    photo.bytes.Close();
-    photo.width = photo.height = photo.format = 0;
+    Empty(photo);
     const TString name = path.substr(NameStart(path));
     photo.fileName = UploadFileName(name);
     if (IsGifPassThrough(FileExtension(name))) {

@@ -55,6 +55,7 @@ struct PreparedPhoto {
     std::uint32_t height = 0;
     std::uint32_t format = 0;  // format code of the bytes
     TString fileName;          // upload file name
+    bool whileDecoding = false;  // prepared row by row, the full picture never held
 };
 
 // Decodes the file and prepares it with the current settings (GIF files pass through as
