@@ -27,39 +27,37 @@ photo=$work/photo.jpg
 load() { cut -d' ' -f1-3 /proc/loadavg; }
 load_before=$(load)
 
-# Median wall time in milliseconds of running "$@" $runs times (after one warm-up run).
-median_ms() {
-  "$@" >/dev/null 2>&1
-  local times=() i start end
-  for ((i = 0; i < runs; i++)); do
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s%N)
-    times+=($(((end - start) / 1000)))
-  done
-  printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {printf "%.1f", a[int((NR+1)/2)]/1000}'
+# The contenders, by name; the runs go round them in turn, so that a change in the
+# machine's other load falls on all of them alike.
+cmd_ours=("$bench" prepare "$photo" "$work/ours.jpg")
+cmd_whole=("$bench" prepare-whole "$photo" "$work/whole.jpg")
+cmd_decode=("$bench" decode "$photo")
+cmd_djpeg=(djpeg -outfile /dev/null "$photo")
+cmd_vips=(vipsthumbnail "$photo" --size 600x450 -o "$work/vips.jpg[Q=80]")
+cmd_convert=("$convert" "$photo" -filter box -resize 600x450 -quality 80 "$work/im.jpg")
+names=(ours whole decode djpeg vips convert)
+
+run() {
+  local -n cmd=cmd_$1
+  "${cmd[@]}" >/dev/null 2>&1
 }
-peak_mb() { /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -1 | awk '{printf "%.1f", $1 / 1024}'; }
+declare -A us ms mb
+for name in "${names[@]}"; do run "$name"; done  # warm-up
+for ((i = 0; i < runs; i++)); do
+  for name in "${names[@]}"; do
+    start=$(date +%s%N)
+    run "$name"
+    end=$(date +%s%N)
+    us[$name]+="$(((end - start) / 1000)) "
+  done
+done
+for name in "${names[@]}"; do
+  ms[$name]=$(tr ' ' '\n' <<<"${us[$name]}" | grep . | sort -n | awk '{a[NR]=$1} END {printf "%.1f", a[int((NR+1)/2)]/1000}')
+  declare -n cmd=cmd_$name
+  mb[$name]=$(/usr/bin/time -f '%M' "${cmd[@]}" 2>&1 >/dev/null | tail -1 | awk '{printf "%.1f", $1 / 1024}')
+  unset -n cmd
+done
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
-
-ours=(prepare "$photo" "$work/ours.jpg")
-whole=(prepare-whole "$photo" "$work/whole.jpg")
-djpeg_cmd=(djpeg -outfile /dev/null "$photo")
-vips_cmd=(vipsthumbnail "$photo" --size 600x450 -o "$work/vips.jpg[Q=80]")
-convert_cmd=("$convert" "$photo" -filter box -resize 600x450 -quality 80 "$work/im.jpg")
-
-ours_ms=$(median_ms "$bench" "${ours[@]}")
-whole_ms=$(median_ms "$bench" "${whole[@]}")
-decode_ms=$(median_ms "$bench" decode "$photo")
-djpeg_ms=$(median_ms "${djpeg_cmd[@]}")
-vips_ms=$(median_ms "${vips_cmd[@]}")
-convert_ms=$(median_ms "${convert_cmd[@]}")
-ours_mb=$(peak_mb "$bench" "${ours[@]}")
-whole_mb=$(peak_mb "$bench" "${whole[@]}")
-decode_mb=$(peak_mb "$bench" decode "$photo")
-djpeg_mb=$(peak_mb "${djpeg_cmd[@]}")
-vips_mb=$(peak_mb "${vips_cmd[@]}")
-convert_mb=$(peak_mb "${convert_cmd[@]}")
 load_after=$(load)
 # Preparing while decoding must give the very bytes the whole picture gives.
 same=no
@@ -69,20 +67,20 @@ echo "photo: 4000x3000 JPEG q92, $(stat -c %s "$photo") bytes, into 800x600 at q
 echo "load average before: $load_before, after: $load_after ($(nproc) cores)"
 printf '  %-46s %9s %12s\n' "" "time" "peak memory"
 row() { printf '  %-46s %6s ms %9s MB\n' "$1" "$2" "$3"; }
-row "ours (image_bench prepare)" "$ours_ms" "$ours_mb"
-row "ours from the whole picture (prepare-whole)" "$whole_ms" "$whole_mb"
-row "ours, decoding only" "$decode_ms" "$decode_mb"
-row "djpeg decoding the same file to nowhere" "$djpeg_ms" "$djpeg_mb"
-row "vipsthumbnail (decodes at reduced size)" "$vips_ms" "$vips_mb"
-row "ImageMagick convert -filter box -resize" "$convert_ms" "$convert_mb"
+row "ours (image_bench prepare)" "${ms[ours]}" "${mb[ours]}"
+row "ours from the whole picture (prepare-whole)" "${ms[whole]}" "${mb[whole]}"
+row "ours, decoding only" "${ms[decode]}" "${mb[decode]}"
+row "djpeg decoding the same file to nowhere" "${ms[djpeg]}" "${mb[djpeg]}"
+row "vipsthumbnail (decodes at reduced size)" "${ms[vips]}" "${mb[vips]}"
+row "ImageMagick convert -filter box -resize" "${ms[convert]}" "${mb[convert]}"
 echo "  same bytes as from the whole picture: $same"
-echo "  ours / djpeg $(ratio "$ours_ms" "$djpeg_ms") (goal <= 1.00), peak $ours_mb MB (goal < 20)," \
-  "ours / convert $(ratio "$ours_ms" "$convert_ms") (goal < 0.35)"
-record image.prepare_ms "$ours_ms" ms
-record image.prepare_peak_mb "$ours_mb" MB
-record image.prepare_whole_ms "$whole_ms" ms
-record image.decode_ms "$decode_ms" ms
-record image.djpeg_decode_ms "$djpeg_ms" ms
-record image.vips_ms "$vips_ms" ms
-record image.convert_ms "$convert_ms" ms
+echo "  ours / djpeg $(ratio "${ms[ours]}" "${ms[djpeg]}") (goal <= 1.00), peak ${mb[ours]} MB (goal < 20)," \
+  "ours / convert $(ratio "${ms[ours]}" "${ms[convert]}") (goal < 0.35)"
+record image.prepare_ms "${ms[ours]}" ms
+record image.prepare_peak_mb "${mb[ours]}" MB
+record image.prepare_whole_ms "${ms[whole]}" ms
+record image.decode_ms "${ms[decode]}" ms
+record image.djpeg_decode_ms "${ms[djpeg]}" ms
+record image.vips_ms "${ms[vips]}" ms
+record image.convert_ms "${ms[convert]}" ms
 [ "$same" = yes ]
