@@ -36,7 +36,9 @@ private:
     void Work() noexcept;
     std::uint8_t* Slot(std::uint64_t batch) { return buffer_.data() + (batch % kBatches) * batchRows_ * rowBytes_; }
 
-    static constexpr std::uint32_t kBatches = 4;
+    // Room for about a hundred rows of a photo: on a busy machine the consumer's thread may
+    // wait a few milliseconds for a core, and the decoder should not have to wait with it.
+    static constexpr std::uint32_t kBatches = 16;
 
     Consumer consumer_;
     std::vector<std::uint8_t> buffer_;

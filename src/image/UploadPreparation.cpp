@@ -1,7 +1,7 @@
 #include "image/UploadPreparation.h"
 
 #include <cstring>
-#include <new>
+#include <exception>
 
 #include "Biz/ConfigMgr.h"
 #include "image/AreaShrinker.h"
@@ -232,7 +232,6 @@ bool PrepareEncoded(CxFile& encoded, int quarterTurns, const UploadSettings& set
         BoxSink sink(settings);
         CxImage image;
         if (!ImageCodec::DecodeStream(image, encoded, CXIMAGE_FORMAT_UNKNOWN, turned ? nullptr : &sink)) return false;
-        photo.format = UploadFormat(settings.type, image.FormatCode());
         if (!image.IsValid()) {
             // The decoder handed its rows to the sink; `image` holds the settings only.
             CxImage* picture = sink.Finish(image);
@@ -241,14 +240,16 @@ bool PrepareEncoded(CxFile& encoded, int quarterTurns, const UploadSettings& set
             photo.height = sink.Height();
             photo.whileDecoding = true;
             EncodeForUpload(image, picture, *picture, photo.bytes, settings);
-            return true;
+        } else {
+            if (!Turn(image, quarterTurns)) return false;
+            photo.width = image.Width();
+            photo.height = image.Height();
+            PrepareUpload(image, photo.bytes, settings);
         }
-        if (!Turn(image, quarterTurns)) return false;
-        photo.width = image.Width();
-        photo.height = image.Height();
-        PrepareUpload(image, photo.bytes, settings);
+        photo.format = UploadFormat(settings.type, image.FormatCode());
         return true;
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
+        // Out of memory for the decoder's or the averaging's buffers.
         Empty(photo);
         return false;
     }
