@@ -62,22 +62,29 @@ void RowHandoff::RowDone() noexcept
 void RowHandoff::Publish() noexcept
 {
     if (filled_ == 0) return;
+    bool wake;
     {
         std::lock_guard<std::mutex> hold(lock_);
         counts_[published_ % kBatches] = filled_;
         ++published_;
+        wake = published_ - consumed_ >= kWakeAfter;
     }
     filled_ = 0;
-    changed_.notify_all();
+    // The consumer sleeps until a few batches wait: fewer wake-ups, which on a busy machine
+    // each cost a turn of the scheduler.
+    if (wake) changed_.notify_all();
 }
 
 void RowHandoff::Work() noexcept
 {
     std::unique_lock<std::mutex> hold(lock_);
     for (;;) {
-        changed_.wait(hold, [this] { return dropping_ || closing_ || consumed_ < published_; });
+        if (consumed_ == published_) {
+            if (closing_) return;
+            changed_.wait(hold, [this] { return dropping_ || closing_ || published_ - consumed_ >= kWakeAfter; });
+        }
         if (dropping_) return;
-        if (consumed_ == published_) return;  // closing, and everything consumed
+        if (consumed_ == published_) continue;
         const std::uint64_t batch = consumed_;
         const std::uint32_t count = counts_[batch % kBatches];
         hold.unlock();

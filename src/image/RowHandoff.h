@@ -39,6 +39,7 @@ private:
     // Room for about a hundred rows of a photo: on a busy machine the consumer's thread may
     // wait a few milliseconds for a core, and the decoder should not have to wait with it.
     static constexpr std::uint32_t kBatches = 16;
+    static constexpr std::uint32_t kWakeAfter = 4;
 
     Consumer consumer_;
     std::vector<std::uint8_t> buffer_;
