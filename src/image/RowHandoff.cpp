@@ -25,8 +25,8 @@ bool RowHandoff::Start(std::size_t rowBytes, std::uint32_t rows, Consumer consum
         return false;
     }
     filled_ = 0;
-    published_ = consumed_ = 0;
-    closing_ = dropping_ = false;
+    published_ = taken_ = consumed_ = 0;
+    closing_ = false;
     running_ = true;
     if (threaded) {
         try {
@@ -42,9 +42,11 @@ std::uint8_t* RowHandoff::NextRow() noexcept
 {
     if (!worker_.joinable()) return buffer_.data();
     if (filled_ == 0) {
-        // A new batch needs a slot the consumer is done with.
-        std::unique_lock<std::mutex> hold(lock_);
-        changed_.wait(hold, [this] { return published_ - consumed_ < kBatches; });
+        // A new batch needs a slot that is done with; if the second thread is late with the
+        // waiting batches, this thread takes them.
+        Lock hold(lock_);
+        while (published_ - consumed_ >= kBatches)
+            if (!ConsumeNext(hold)) changed_.wait(hold);
     }
     return Slot(published_) + filled_ * rowBytes_;
 }
@@ -67,32 +69,32 @@ void RowHandoff::Publish() noexcept
         std::lock_guard<std::mutex> hold(lock_);
         counts_[published_ % kBatches] = filled_;
         ++published_;
-        wake = published_ - consumed_ >= kWakeAfter;
+        wake = published_ - taken_ >= kWakeAfter;
     }
     filled_ = 0;
-    // The consumer sleeps until a few batches wait: fewer wake-ups, which on a busy machine
-    // each cost a turn of the scheduler.
     if (wake) changed_.notify_all();
+}
+
+bool RowHandoff::ConsumeNext(Lock& hold) noexcept
+{
+    if (taken_ != consumed_ || taken_ == published_) return false;
+    const std::uint64_t batch = taken_++;
+    const std::uint32_t count = counts_[batch % kBatches];
+    hold.unlock();
+    const std::uint8_t* rows = Slot(batch);
+    for (std::uint32_t i = 0; i < count; ++i) consumer_(rows + i * rowBytes_);
+    hold.lock();
+    ++consumed_;
+    changed_.notify_all();
+    return true;
 }
 
 void RowHandoff::Work() noexcept
 {
-    std::unique_lock<std::mutex> hold(lock_);
-    for (;;) {
-        if (consumed_ == published_) {
-            if (closing_) return;
-            changed_.wait(hold, [this] { return dropping_ || closing_ || published_ - consumed_ >= kWakeAfter; });
-        }
-        if (dropping_) return;
-        if (consumed_ == published_) continue;
-        const std::uint64_t batch = consumed_;
-        const std::uint32_t count = counts_[batch % kBatches];
-        hold.unlock();
-        const std::uint8_t* rows = Slot(batch);
-        for (std::uint32_t i = 0; i < count; ++i) consumer_(rows + i * rowBytes_);
-        hold.lock();
-        ++consumed_;
-        changed_.notify_all();
+    Lock hold(lock_);
+    while (!closing_) {
+        if (!ConsumeNext(hold))
+            changed_.wait(hold, [this] { return closing_ || (taken_ == consumed_ && published_ - taken_ >= kWakeAfter); });
     }
 }
 
@@ -102,10 +104,14 @@ void RowHandoff::Finish() noexcept
     if (worker_.joinable()) {
         Publish();
         {
-            std::lock_guard<std::mutex> hold(lock_);
+            // The last batches are taken here rather than waiting for the second thread to
+            // be woken for them.
+            Lock hold(lock_);
             closing_ = true;
+            changed_.notify_all();
+            while (consumed_ != published_)
+                if (!ConsumeNext(hold)) changed_.wait(hold);
         }
-        changed_.notify_all();
         worker_.join();
     }
     running_ = false;
@@ -116,7 +122,7 @@ void RowHandoff::Stop() noexcept
     if (worker_.joinable()) {
         {
             std::lock_guard<std::mutex> hold(lock_);
-            dropping_ = closing_ = true;
+            closing_ = true;
         }
         changed_.notify_all();
         worker_.join();
