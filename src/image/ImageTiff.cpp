@@ -119,9 +119,9 @@ bool DecodeTiff(CxImage& image, CxFile& in, RowSink* sink)
                 image.SetYDPI(static_cast<std::int32_t>(yres * scale + 0.5f));
             rgba.req_orientation = ORIENTATION_TOPLEFT;
             const bool unassociated = rgba.alpha == EXTRASAMPLE_UNASSALPHA;
-            // Bands of 4 Mpixel, or of 1 Mpixel when the rows go to a sink that keeps little.
-            const std::uint32_t pixels = rows ? 1u << 20 : 1u << 22;
-            const std::uint32_t band = std::max<std::uint32_t>(1, std::min<std::uint32_t>(h, pixels / w));
+            // Bands of 4 Mpixel, whoever takes the rows: where a damaged file fails depends on
+            // the bands it is read in.
+            const std::uint32_t band = std::max<std::uint32_t>(1, std::min<std::uint32_t>(h, (1u << 22) / w));
             std::vector<std::uint32_t> raster(std::size_t(w) * band);
             ok = true;
             for (std::uint32_t y = 0; y < h && ok; y += band) {
