@@ -29,7 +29,7 @@ test-native: build
 	cd $(BUILD)/native && ctest --output-on-failure -j $(JOBS)
 
 test-windows: build
-	scripts/wine-session.sh ctest --test-dir $(BUILD)/x86_64 --output-on-failure -j $(JOBS)
+	scripts/wine-session.sh scripts/windows-suites.sh $(BUILD) $(JOBS)
 
 check-imports: build
 	scripts/check-imports.sh $(BUILD)/x86_64/src/Snapferry64.dll $(BUILD)/x86_64/src/npSnapferry.dll \

@@ -11,5 +11,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Browsers may call a 32-bit plug-in with only 4-byte stack alignment; let GCC realign
 # wherever SSE spills need 16 bytes.
-set(CMAKE_C_FLAGS_INIT "-mincoming-stack-boundary=2")
-set(CMAKE_CXX_FLAGS_INIT "-mincoming-stack-boundary=2")
+# Floating point in SSE2 as on x86_64: the x87 unit keeps quotients in extended precision, so
+# the box rule would truncate to other sizes and the plug-in would send other pictures.
+set(SF_I686_FLAGS "-mincoming-stack-boundary=2 -msse2 -mfpmath=sse")
+set(CMAKE_C_FLAGS_INIT "${SF_I686_FLAGS}")
+set(CMAKE_CXX_FLAGS_INIT "${SF_I686_FLAGS}")

@@ -2,12 +2,15 @@
 # Installs the Debian packages given as arguments that are not installed yet.
 # Runs `apt-get update` once per machine boot (stamp in /run, or /tmp when /run is not writable).
 set -euo pipefail
+# --update forgets the stamp first (after a new architecture or source was added).
+forget_stamp=
+if [ "${1:-}" = --update ]; then forget_stamp=1; shift; fi
 
 missing=()
 for p in "$@"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+[ ${#missing[@]} -eq 0 ] && [ -z "$forget_stamp" ] && exit 0
 
 SUDO=
 if [ "$(id -u)" -ne 0 ]; then
@@ -17,9 +20,11 @@ fi
 
 stamp_dir=/run; [ -w "$stamp_dir" ] || stamp_dir=/tmp
 stamp="$stamp_dir/snapferry-apt-updated"
+[ -z "$forget_stamp" ] || $SUDO rm -f "$stamp"
 if [ ! -e "$stamp" ]; then
   $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
   touch "$stamp" 2>/dev/null || $SUDO touch "$stamp"
 fi
+[ ${#missing[@]} -eq 0 ] && exit 0
 echo "apt-ensure: installing ${missing[*]}"
 $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"

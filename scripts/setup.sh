@@ -23,6 +23,18 @@ packages=(
 )
 "$here/apt-ensure.sh" "${packages[@]}"
 
+# Where the kernel runs 32-bit programs, Wine's 32-bit half runs the i686 build's tests: the real
+# NPAPI target. Elsewhere the 32-bit suite is skipped (make test says so).
+if "$here/runs-32bit.sh" >/dev/null; then
+  update=
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    SUDO=; [ "$(id -u)" -eq 0 ] || SUDO=sudo
+    $SUDO dpkg --add-architecture i386
+    update=--update
+  fi
+  "$here/apt-ensure.sh" $update wine32:i386
+fi
+
 # Wine derives its ANSI code page from the glibc locale; without zh_CN.UTF-8 it falls back to 1252.
 if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
   SUDO=; [ "$(id -u)" -eq 0 ] || SUDO=sudo

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Creates the project's Wine prefix on first use (64-bit), and keeps its settings current:
+# Creates the project's Wine prefix on first use (64-bit, with the 32-bit half when Wine's 32-bit
+# part is installed), and keeps its settings current:
 # CJK font substitutes for the fonts the product asks for, and unmanaged windows, because
 # Xvfb has no window manager and Wine otherwise waits for one (about 2 s) whenever a framed
 # window is hidden or destroyed. A new prefix is built in a temporary folder and renamed when
@@ -17,7 +18,11 @@ settings() {
   done
   printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n'
 }
-version=$(settings | sha256sum | cut -c1-16)
+# A prefix made before Wine's 32-bit part was installed (or after it was removed) has the wrong
+# halves: it is made anew rather than patched.
+halves=win64
+dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed' && halves=wow64
+version="$(settings | sha256sum | cut -c1-16) $halves"
 ready="$SF_WINEPREFIX/.snapferry-ready"
 [ -f "$ready" ] && [ "$(cat "$ready")" = "$version" ] && exit 0
 
@@ -32,7 +37,7 @@ apply_settings() {  # prefix
 }
 export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=zh_CN.UTF-8
 
-if [ -f "$ready" ]; then
+if [ -f "$ready" ] && [ "$(cut -d' ' -f2 "$ready")" = "$halves" ]; then
   apply_settings "$SF_WINEPREFIX"
   exit 0
 fi

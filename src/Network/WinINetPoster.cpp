@@ -33,6 +33,18 @@ bool DeclaresUtf8(const TString& headers) { return headers.find("charset=utf-8")
 
 constexpr DWORD kBlock = 512;
 
+// Without them a server that stops answering keeps the run "uploading" for ever.
+std::atomic<DWORD> g_connectTimeout{30000};
+std::atomic<DWORD> g_idleTimeout{60000};
+
+void ApplyTimeouts(HINTERNET handle)
+{
+    DWORD connect = g_connectTimeout, idle = g_idleTimeout;
+    ::InternetSetOption(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof(connect));
+    ::InternetSetOption(handle, INTERNET_OPTION_SEND_TIMEOUT, &idle, sizeof(idle));
+    ::InternetSetOption(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &idle, sizeof(idle));
+}
+
 bool WriteAll(HINTERNET request, const std::string& bytes)
 {
     DWORD written = 0;
@@ -40,6 +52,12 @@ bool WriteAll(HINTERNET request, const std::string& bytes)
 }
 
 }  // namespace
+
+void WinINetPoster::SetTimeouts(DWORD connectMs, DWORD idleMs)
+{
+    g_connectTimeout = connectMs;
+    g_idleTimeout = idleMs;
+}
 
 WinINetPoster::~WinINetPoster()
 {
@@ -51,20 +69,20 @@ WinINetPoster::~WinINetPoster()
     // A poster destroyed from its own event cannot wait for itself.
     for (;;) {
         Cancel();
-        HANDLE running = nullptr;
-        {
-            Lock lock(lock_);
-            for (const auto& worker : workers_) {
-                if (::GetThreadId(worker.Get()) == ::GetCurrentThreadId()) continue;
-                if (::WaitForSingleObject(worker.Get(), 0) == WAIT_TIMEOUT) {
-                    running = worker.Get();
-                    break;
-                }
-            }
-        }
+        HANDLE running = OtherRunningWorker();
         if (!running) break;
         ::WaitForSingleObject(running, INFINITE);
     }
+}
+
+HANDLE WinINetPoster::OtherRunningWorker() const
+{
+    Lock lock(lock_);
+    for (const auto& worker : workers_) {
+        if (::GetThreadId(worker.Get()) == ::GetCurrentThreadId()) continue;
+        if (::WaitForSingleObject(worker.Get(), 0) == WAIT_TIMEOUT) return worker.Get();
+    }
+    return nullptr;
 }
 
 void WinINetPoster::Cancel()
@@ -110,6 +128,13 @@ bool WinINetPoster::Post(int fileId, Network::ByteStream* stream, const TString&
     {
         Lock lock(lock_);
         if (closing_) return false;
+    }
+    // A cancelled worker may still be unwinding: until it has, it could close the new
+    // request's handle or read the flags and counters this post is about to reset. (The
+    // next photo of a run is posted from the worker's own final event: it never waits.)
+    while (HANDLE running = OtherRunningWorker()) ::WaitForSingleObject(running, INFINITE);
+    {
+        Lock lock(lock_);
         cancelled_ = 0;
     }
     FileId = fileId;
@@ -153,6 +178,7 @@ void WinINetPoster::Work()
     const DWORD flags = RequestFlags(parts.scheme);
     PostState = 0;
     Korvel::InternetHandle internet(Inet::Open(SF_T("ZevoRudizado"), 0));
+    if (internet) ApplyTimeouts(internet.Get());
     Korvel::InternetHandle connection;
     if (internet) connection.Reset(Inet::Connect(internet.Get(), parts.host, parts.port));
     if (connection) {
@@ -166,6 +192,7 @@ void WinINetPoster::Work()
     HINTERNET request = nullptr;
     if (PostState & Connected) {
         request = Inet::OpenRequest(connection.Get(), SF_T("POST"), parts.path, flags);
+        if (request) ApplyTimeouts(request);
         {
             Lock lock(lock_);
             request_.Reset(request);

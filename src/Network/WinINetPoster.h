@@ -35,6 +35,10 @@ public:
     // Upper bound of the response text kept for script.
     static constexpr std::uint32_t kMaxResponseBytes = 4u << 20;
 
+    // How long a connection may take, and how long the server may leave a send or a read
+    // without progress, before the photo fails (milliseconds; for every poster made later).
+    static void SetTimeouts(DWORD connectMs, DWORD idleMs);
+
 private:
     static unsigned __stdcall ThreadProc(void* self);
     void Work();
@@ -43,6 +47,8 @@ private:
     void Fail(int error);
     bool IsCancelled();
     void SetResponse(const TString& text);
+    // A worker thread other than the calling one that has not ended, or null.
+    HANDLE OtherRunningWorker() const;
 
     LONG cancelled_ = 0;
     DWORD StatusCode = 0;

@@ -97,8 +97,13 @@ void BlitKeyed(HDC dc, const RECT& dest, HBITMAP source, const RECT& cell, COLOR
 
 void DrawImageFitted(HDC dc, const CxImage* image, const RECT& box)
 {
+    if (image) DrawImageFitted(dc, image, box, image->Width(), image->Height());
+}
+
+void DrawImageFitted(HDC dc, const CxImage* image, const RECT& box, std::uint32_t width, std::uint32_t height)
+{
     if (!image || !image->IsValid() || box.right <= box.left || box.bottom <= box.top) return;
-    const FitResult fit = FitSize(image->Width(), image->Height(), static_cast<std::uint32_t>(box.right - box.left),
+    const FitResult fit = FitSize(width, height, static_cast<std::uint32_t>(box.right - box.left),
                                   static_cast<std::uint32_t>(box.bottom - box.top));
     const int w = static_cast<int>(fit.width), h = static_cast<int>(fit.height);
     const int left = (box.left + box.right) / 2 - w / 2;

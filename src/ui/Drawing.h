@@ -26,5 +26,8 @@ void BlendSolid(HDC dc, const RECT& rect, COLORREF color, std::uint8_t alpha);
 void BlitKeyed(HDC dc, const RECT& dest, HBITMAP source, const RECT& cell, COLORREF key);
 // Draws the image at its fitted size, centred in the box; nothing without an image.
 void DrawImageFitted(HDC dc, const CxImage* image, const RECT& box);
+// The same for a reduced copy of a picture of width x height: placed and sized as the full
+// picture would be, with the copy stretched into that place.
+void DrawImageFitted(HDC dc, const CxImage* image, const RECT& box, std::uint32_t width, std::uint32_t height);
 
 }  // namespace Korvel::UI

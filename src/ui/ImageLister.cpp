@@ -32,7 +32,7 @@ bool ImageLister::Register(const char* name, std::unique_ptr<CxImage> image)
     if (!name || !image || !image->IsValid()) return false;
     Lock lock(lock_);
     try {
-        return skins_.try_emplace(name, std::move(image)).second;
+        return skins_.try_emplace(name, std::shared_ptr<const CxImage>(std::move(image))).second;
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -45,10 +45,12 @@ const CxImage* ImageLister::Find(const char* name) const
     return found == skins_.end() ? nullptr : found->second.get();
 }
 
-const CxImage* ImageLister::GetSkin(const char* name) const
+std::shared_ptr<const CxImage> ImageLister::GetSkin(const char* name) const
 {
     Lock lock(lock_);
-    return Find(name);
+    if (!name) return nullptr;
+    const auto found = skins_.find(std::string_view(name));
+    return found == skins_.end() ? nullptr : found->second;
 }
 
 void ImageLister::DrawSkin(HDC dc, const char* name, const RECT& rect) const

@@ -25,8 +25,8 @@ public:
     // The first registration of a name wins: false when the old image was kept (or when
     // there is no name or no valid image).
     bool Register(const char* name, std::unique_ptr<CxImage> image);
-    // Null when not registered. The image stays valid until Clear.
-    const CxImage* GetSkin(const char* name) const;
+    // Null when not registered. Shared, so a Clear elsewhere never frees it under its user.
+    std::shared_ptr<const CxImage> GetSkin(const char* name) const;
 
     // An unknown name draws nothing. Alpha is blended over what the context holds.
     void DrawSkin(HDC dc, const char* name, const RECT& rect) const;
@@ -43,7 +43,7 @@ private:
     // Held while drawing as well, so that another thread's Clear cannot free an image
     // under a draw in progress.
     mutable Threading::CriticalSection lock_;
-    std::map<std::string, std::unique_ptr<CxImage>, std::less<>> skins_;
+    std::map<std::string, std::shared_ptr<const CxImage>, std::less<>> skins_;
 };
 
 }  // namespace Korvel::UI

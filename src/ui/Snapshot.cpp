@@ -39,4 +39,15 @@ bool SaveBitmapPng(HBITMAP bitmap, const RECT& part, const wchar_t* path)
     return image.Save(path, CXIMAGE_FORMAT_PNG);
 }
 
+bool CopyFromScreen(HWND wnd, BackBuffer& out)
+{
+    if (!wnd) return false;
+    ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT r;
+    ::GetWindowRect(wnd, &r);
+    if (!out.Recreate(nullptr, r.right - r.left, r.bottom - r.top)) return false;
+    WindowDC screen(nullptr);
+    return ::BitBlt(out.DC(), 0, 0, r.right - r.left, r.bottom - r.top, screen.Get(), r.left, r.top, SRCCOPY) != FALSE;
+}
+
 }  // namespace Korvel::UI

@@ -75,6 +75,7 @@ void LoopbackServer::SetScript(const ServerScript& script)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     script_ = script;
+    ++generation_;
 }
 
 std::wstring LoopbackServer::Url(const std::wstring& path) const
@@ -115,11 +116,16 @@ void LoopbackServer::Serve()
             continue;
         }
         ServerScript script;
+        int generation;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             script = script_;
+            generation = generation_;
+            // A scripted sequence answers the n-th request with its n-th entry, the last one after.
+            if (!script.responses.empty())
+                script.response = script.responses[std::min(handled_, script.responses.size() - 1)];
         }
-        Handle(client, script);
+        Handle(client, script, generation);
         ::closesocket(client);
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -129,7 +135,7 @@ void LoopbackServer::Serve()
     }
 }
 
-void LoopbackServer::Handle(SOCKET client, const ServerScript& script)
+void LoopbackServer::Handle(SOCKET client, const ServerScript& script, int generation)
 {
     std::string raw;
     std::size_t index;
@@ -173,9 +179,18 @@ void LoopbackServer::Handle(SOCKET client, const ServerScript& script)
         body += n;
         record();
         if (script.pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(script.pauseMs));
+        // A slow reader stops once the test has moved on to a new script: the kernel may
+        // still hold much of an abandoned upload, which would keep the next one waiting.
+        if (script.pauseMs > 0 && generation_ != generation) {
+            record();
+            return;
+        }
     }
     record();
     if (script.closeAfterBodyBytes >= 0 && body >= script.closeAfterBodyBytes && body < length) return;
+    // In slices, so a stopping server does not keep its test waiting.
+    for (int waited = 0; waited < script.silentMs && !stopping_; waited += 50)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     if (script.responseChunk == 0) {
         SendAll(client, script.response);
     } else {

@@ -17,6 +17,11 @@ namespace test {
 struct ServerScript {
     // Written verbatim once the request has been read; empty closes without answering.
     std::string response;
+    // When set, the n-th request (counted from the server's start) gets the n-th of these.
+    std::vector<std::string> responses{};
+    // A server that has stopped answering: after reading the request it waits this long
+    // before it answers (or closes).
+    int silentMs = 0;
     // A slow reader: after each chunk of this many body bytes, pause (0: read at full speed).
     std::size_t readChunk = 0;
     int pauseMs = 0;
@@ -53,7 +58,8 @@ public:
 
 private:
     void Serve();
-    void Handle(SOCKET client, const ServerScript& script);
+    // generation: the script's number; a slow read gives up when a newer script is set.
+    void Handle(SOCKET client, const ServerScript& script, int generation);
 
     SOCKET listener_ = INVALID_SOCKET;
     std::uint16_t port_ = 0;
@@ -63,6 +69,7 @@ private:
     std::vector<std::string> requests_;
     std::size_t handled_ = 0;
     std::atomic<bool> stopping_{false};
+    std::atomic<int> generation_{0};
     std::thread thread_;
 };
 

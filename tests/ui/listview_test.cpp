@@ -283,7 +283,10 @@ TEST_F(ListViewTest, FileDropsAddNewImagesUpToTheLimit)
     EXPECT_EQ(list_.Count(), 101);  // 95 + 6: one more is taken while the count is 100
     EXPECT_EQ(dropAdded.count, 1);
     EXPECT_EQ(list_.ScrollPosition(), 0);
-    EXPECT_EQ(list_.ItemAt(95)->GetCaption(), T(photos[1]));  // the full path until the loader runs
+    // The drop starts the loader, which makes the thumbnails and names the photos.
+    ASSERT_TRUE(test::PumpUntil([&] { return !list_.IsLoading(); }, 10000));
+    EXPECT_EQ(list_.ItemAt(95)->GetCaption(), T(L"photo1.png"));
+    EXPECT_TRUE(list_.ItemAt(95)->GetImage() != nullptr);
 
     // Small list: folders, .jpeg, duplicates and drive roots add nothing; case does not matter.
     list_.Clear();
@@ -296,6 +299,7 @@ TEST_F(ListViewTest, FileDropsAddNewImagesUpToTheLimit)
     ASSERT_EQ(list_.Count(), 2);
     EXPECT_EQ(list_.ItemAt(0)->GetPath(), T(photos[2]));
     EXPECT_EQ(list_.ItemAt(1)->GetPath(), T(upper));
+    ASSERT_TRUE(test::PumpUntil([&] { return !list_.IsLoading(); }, 10000));
     EXPECT_TRUE(list_.ItemAt(1)->GetImage() != nullptr);
 }
 
@@ -356,6 +360,28 @@ TEST_F(ListViewTest, TheLoaderDecodesWhileItemsAreRemovedAndEveryItemIsFreed)
         }
         ASSERT_EQ(CountedItem::alive.load(), 0) << "round " << round;
     }
+}
+
+TEST_F(ListViewTest, TheLoaderNeverLoadsAnItemTwice)
+{
+    test::TempDir dir;
+    const std::vector<std::wstring> photos = MakePhotos(dir, 3);
+    Open(600, 400);
+    list_.AddItem(new ListViewPostItem(T(photos[0])));
+    list_.AddItem(new ListViewPostItem(T(photos[1])));
+    list_.StartLoader();
+    ASSERT_TRUE(test::PumpUntil([&] { return !list_.IsLoading(); }, 10000));
+    ListViewItem* edited = list_.ItemAt(0);
+    edited->SetCaption(T(L"我的照片"));
+    edited->RotateRight();
+    // More photos arrive (a drop, or the picker's confirmation) and the loader runs again.
+    list_.AddItem(new ListViewPostItem(T(photos[2])));
+    list_.StartLoader();
+    ASSERT_TRUE(test::PumpUntil([&] { return !list_.IsLoading(); }, 10000));
+    EXPECT_EQ(edited->GetCaption(), T(L"我的照片"));
+    EXPECT_EQ(edited->Turns(), 1);
+    EXPECT_EQ(edited->PictureWidth(), 48u);
+    EXPECT_EQ(list_.ItemAt(2)->GetCaption(), T(L"photo2.png"));
 }
 
 TEST_F(ListViewTest, UploadItemsShowTheirProgressWhileARunIsGoing)

@@ -78,7 +78,7 @@ TEST_F(SkinRegistry, LoadsEverySkinAtItsSize)
     skins.LoadSkins();
     std::set<std::string> names;
     for (const Size& s : kSkinSizes) {
-        const CxImage* image = skins.GetSkin(s.name);
+        const auto image = skins.GetSkin(s.name);
         ASSERT_NE(image, nullptr) << s.name;
         EXPECT_EQ(image->Width(), s.width) << s.name;
         EXPECT_EQ(image->Height(), s.height) << s.name;
@@ -105,7 +105,7 @@ TEST_F(SkinRegistry, FirstRegistrationWins)
     // name taken before loading keeps its own picture.
     EXPECT_TRUE(skins.Register("BtnOk", Solid(2, 2, RGBQ{})));
     skins.LoadSkins();
-    const CxImage* first = skins.GetSkin("BtnNormal");
+    const auto first = skins.GetSkin("BtnNormal");
     skins.LoadSkins();
     EXPECT_EQ(skins.GetSkin("BtnNormal"), first);
     EXPECT_EQ(skins.GetSkin("BtnOk")->Width(), 2u);
@@ -166,7 +166,7 @@ TEST_F(SkinRegistry, DrawsAtNaturalSizeStretchedAndBlended)
 TEST_F(SkinRegistry, GrayDrawingKeepsShapeAndDropsColour)
 {
     skins.LoadSkins();
-    const CxImage* icon = skins.GetSkin("RotatioLeft");
+    const auto icon = skins.GetSkin("RotatioLeft");
     ASSERT_NE(icon, nullptr);
     Canvas colour(16, 16), grey(16, 16);
     skins.DrawSkinAt(colour.dc(), "RotatioLeft", 0, 0);

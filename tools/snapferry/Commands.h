@@ -7,3 +7,4 @@
 int RunPostCommand(const std::vector<std::wstring>& args);
 int RunDownloadCommand(const std::vector<std::wstring>& args);
 int RunGalleryCommand(const std::vector<std::wstring>& args);
+int RunPanelCommand(const std::vector<std::wstring>& args);

@@ -38,6 +38,19 @@ TString ToText(const std::wstring& text) { return Korvel::Text::AnsiFromWide(tex
 std::wstring FromText(const TString& text) { return Korvel::Text::WideFromAnsi(text); }
 #endif
 
+bool ParseNumber(const std::wstring& text, int low, int high, int& value)
+{
+    if (text.empty() || text.size() > 9) return false;
+    int v = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9') return false;
+        v = v * 10 + (c - L'0');
+    }
+    if (v < low || v > high) return false;
+    value = v;
+    return true;
+}
+
 int UsageError(const std::wstring& message)
 {
     Error(L"snapferry: " + message);

@@ -20,6 +20,8 @@ constexpr int kOk = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
+// A decimal number from low to high; false for anything else.
+bool ParseNumber(const std::wstring& text, int low, int high, int& value);
 // Reports a usage error and returns kUsage.
 int UsageError(const std::wstring& message);
 

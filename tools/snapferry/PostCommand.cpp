@@ -33,19 +33,6 @@ struct PostArgs {
     std::vector<std::wstring> files;
 };
 
-bool ParseNumber(const std::wstring& text, int low, int high, int& value)
-{
-    if (text.empty() || text.size() > 9) return false;
-    int v = 0;
-    for (wchar_t c : text) {
-        if (c < L'0' || c > L'9') return false;
-        v = v * 10 + (c - L'0');
-    }
-    if (v < low || v > high) return false;
-    value = v;
-    return true;
-}
-
 // Returns an error message, or empty when the arguments are usable.
 std::wstring Parse(const std::vector<std::wstring>& args, PostArgs& out)
 {

@@ -32,6 +32,14 @@ const wchar_t kUsageText[] =
     L"      size, picture size and format code.\n"
     L"  phototime FILE\n"
     L"      Prints when the photo was taken (its EXIF date and time).\n"
+    L"  panel --url URL [--charset NAME] [--file-field NAME] [--field NAME=VALUE]...\n"
+    L"        [--type T] [--width W --height H] [--quality Q] [--drop FILE...]\n"
+    L"        [--rotate N:left|right]... [--caption N:TEXT]... [--sort INDEX]\n"
+    L"        [--post] [--cancel-after SECONDS] [--shots DIR]\n"
+    L"      The upload panel in a real window: drops the files on it, turns, captions\n"
+    L"      and sorts photos (N counts from 1), presses the post button, and prints\n"
+    L"      every status, message, callback and posted-files entry. Without --post it\n"
+    L"      stays open for a person to use.\n"
     L"  gallery DIR\n"
     L"      Draws every control and dialog in each of its states through real windows\n"
     L"      and writes the pictures to DIR as PNG files (needs a display; Xvfb will do).\n"
@@ -122,5 +130,6 @@ int main()
     if (command == L"prepare") return RunPrepareCommand(rest);
     if (command == L"phototime") return RunPhotoTimeCommand(rest);
     if (command == L"gallery") return RunGalleryCommand(rest);
+    if (command == L"panel") return RunPanelCommand(rest);
     return UsageError(L"unknown command '" + command + L"'");
 }

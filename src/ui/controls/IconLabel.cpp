@@ -10,7 +10,10 @@ namespace Korvel::UI::Controls {
 
 namespace {
 
-const CxImage* IconSkin(const std::string& name) { return ImageLister::Instance().GetSkin(name.c_str()); }
+std::shared_ptr<const CxImage> IconSkin(const std::string& name)
+{
+    return ImageLister::Instance().GetSkin(name.c_str());
+}
 
 }  // namespace
 
@@ -27,7 +30,7 @@ void IconLabel::SetText(const wchar_t* text)
     const SIZE extent = TextExtent(window_, text_);
     width_ = extent.cx;
     height_ = extent.cy;
-    if (const CxImage* icon = IconSkin(icon_)) width_ += static_cast<int>(icon->Width()) + gap_;
+    if (const auto icon = IconSkin(icon_)) width_ += static_cast<int>(icon->Width()) + gap_;
     Invalidate();
 }
 
@@ -45,7 +48,7 @@ void IconLabel::OnPaint(CPaintEventArgs& e)
     if (!visible_) return;
     DrawIcon(e);
     RECT textRect = bounds_;
-    if (const CxImage* icon = IconSkin(icon_)) textRect.left += static_cast<int>(icon->Width()) + gap_;
+    if (const auto icon = IconSkin(icon_)) textRect.left += static_cast<int>(icon->Width()) + gap_;
     const DefaultTheme& theme = DefaultTheme::Instance();
     DrawTextIn(e.dc, textRect, text_.c_str(), disabled_ ? theme.DisabledTextColor() : theme.NormalTextColor(),
                theme.NormalFont(), DT_VCENTER | DT_SINGLELINE);

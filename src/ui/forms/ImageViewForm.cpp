@@ -4,7 +4,6 @@
 #include "platform/Module.h"
 #include "ui/Drawing.h"
 #include "ui/WindowClass.h"
-#include "ui/forms/CenterOnOwner.h"
 #include "ui/listview/ListViewItem.h"
 
 namespace {
@@ -13,12 +12,17 @@ const wchar_t kClassName[] = L"SnapferryImageView";
 
 }  // namespace
 
-ImageViewForm::ImageViewForm(ListViewItem* item) : item_(item), image_(item ? item->GetImage() : nullptr) {}
+ImageViewForm::ImageViewForm(ListViewItem* item) : item_(item), image_(item ? item->LoadPicture() : nullptr) {}
 
 bool ImageViewForm::Open()
 {
-    const int width = image_ ? static_cast<int>(image_->Width()) : 0;
-    const int height = image_ ? static_cast<int>(image_->Height()) : 0;
+    // Nothing to show: no window at all rather than an empty one.
+    if (!image_) {
+        delete this;
+        return false;
+    }
+    const int width = static_cast<int>(image_->Width());
+    const int height = static_cast<int>(image_->Height());
     if (!Korvel::UI::RegisterWindowClassOnce(kClassName, &ImageViewForm::WindowProc, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS,
                                               static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH))) ||
         !::CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr,
@@ -27,7 +31,14 @@ bool ImageViewForm::Open()
         return false;
     }
     open_ = true;
-    Korvel::UI::CenterOnOwner(wnd_, nullptr);
+    // In the middle of the work area; a picture larger than the screen stays centred and is
+    // clipped by the screen's edges rather than pushed into a corner.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ::GetMonitorInfoW(::MonitorFromWindow(wnd_, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& screen = monitor.rcWork;
+    ::SetWindowPos(wnd_, nullptr, (screen.left + screen.right - width) / 2, (screen.top + screen.bottom - height) / 2, 0,
+                   0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return true;
 }
 

@@ -38,6 +38,12 @@ void ListView::Attach(ControlBase* container)
     CreateWindowIn(parent_, RECT{}, false);
 }
 
+void ListView::SetVisible(int visible)
+{
+    visible_ = visible;
+    if (wnd_) ::ShowWindow(wnd_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
 bool ListView::CreateIn(HWND parent, int x, int y, int width, int height)
 {
     parent_ = parent;

@@ -5,6 +5,7 @@
 // files dropped from the shell, and decodes missing pictures on a loader thread.
 #include <windows.h>
 
+#include <functional>
 #include <list>
 #include <memory>
 #include <vector>
@@ -44,6 +45,8 @@ public:
     void GetContainerRect(RECT* rect) const override;
     void Layout() override;
     void Destroy() override;
+    // Shows or hides the list's own window.
+    void SetVisible(int visible) override;
     // As a window of its own, visible at the given place (the picker dialog's list).
     bool CreateIn(HWND parent, int x, int y, int width, int height);
     HWND GetWindowHandle() const override { return wnd_; }
@@ -81,6 +84,11 @@ public:
     int SumFileSizes() const;
     int SumEncodedSizes() const;
     void CollectPending(std::list<ListViewItem*>& out) const;
+    // Every item in display order, under the lock the loader changes captions under.
+    void VisitItems(const std::function<void(ListViewItem&)>& visit) const;
+    // A file the list and the panel take from a drop: one of the four picture extensions,
+    // not a folder or a drive.
+    static bool IsDroppableImage(const wchar_t* path);
 
     void SetEditable(int editable) { editable_ = editable; }
     int IsEditable() const { return editable_; }

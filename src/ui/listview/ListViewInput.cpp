@@ -13,6 +13,8 @@ POINT ListView::ToList(POINT window) const
     return POINT{window.x, window.y + ScrollPosition()};
 }
 
+using Korvel::Threading::CriticalSection;
+
 void ListView::RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam, POINT point)
 {
     if (message != WM_MOUSELEAVE) tooltip_.SetHoverPoint(ToList(point));
@@ -52,6 +54,8 @@ void ListView::OnMove(POINT point)
                 item->OnMouseMove(at);
                 hovered_ = id;
                 tooltip_.ClearTools();
+                // Captions change under the loader, which publishes them under this lock.
+                CriticalSection::Lock hold(itemsLock_);
                 for (int index = 0; index < 4; ++index) {
                     TString text;
                     RECT rect;
@@ -145,7 +149,8 @@ void ListView::OnKeyUp(WPARAM key)
             selection_.push_back(item);
         }
         SelectionChanged.emit(0);
-    } else if (key == VK_DELETE) {
+    } else if (key == VK_DELETE && editable_) {
+        // A locked list's items are in an upload run's hands.
         RemoveSelected();
     }
 }

@@ -4,11 +4,15 @@
 
 #include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "image/PhotoTime.h"
+#include "image/Thumbnail.h"
 #include "image/UploadPreparation.h"
 #include "platform/FileInfo.h"
 #include "platform/TextConv.h"
+#include "ui/Drawing.h"
 #include "ui/listview/ListView.h"
 
 using Korvel::Text::TextFromWide;
@@ -24,6 +28,30 @@ int FileLength(const TString& path)
     std::error_code error;
     const auto length = std::filesystem::file_size(std::filesystem::path(WideFromText(path)), error);
     return error || length > 0x7FFFFFFF ? 0 : static_cast<int>(length);
+}
+
+// The whole file, or nothing when it cannot be read or is larger than any picture we take.
+std::vector<std::uint8_t> ReadWhole(const TString& path)
+{
+    std::ifstream in(std::filesystem::path(WideFromText(path)), std::ios::binary);
+    if (!in) return {};
+    in.seekg(0, std::ios::end);
+    const std::streamoff length = in.tellg();
+    if (length <= 0 || length > 0x7FFFFFFF) return {};
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), length)) return {};
+    return bytes;
+}
+
+std::shared_ptr<CxImage> ThumbnailOf(const std::uint8_t* data, std::size_t size, std::uint32_t format,
+                                     std::uint32_t* width, std::uint32_t* height)
+{
+    Thumbnail thumb;
+    if (!MakeThumbnail(data, size, format, ListViewItem::kThumbWidth, ListViewItem::kThumbHeight, thumb)) return nullptr;
+    *width = thumb.width;
+    *height = thumb.height;
+    return std::shared_ptr<CxImage>(std::move(thumb.image));
 }
 
 bool Overlaps(const RECT& a, const RECT& b)
@@ -49,8 +77,7 @@ const TString& ListViewItem::GetTooltipText()
     const int bytes = web_ ? size_ : static_cast<int>(Korvel::IO::FileInfo(WideFromText(path_)).Size());
     wchar_t size[20] = {};
     ::StrFormatByteSizeW(static_cast<LONGLONG>(bytes), size, 20);
-    const std::shared_ptr<CxImage> image = GetImage();
-    const unsigned width = image ? image->Width() : 0, height = image ? image->Height() : 0;
+    const unsigned width = PictureWidth(), height = PictureHeight();
     const std::wstring text = L"文件名称：" + WideFromText(caption_) + L"\n文件大小：" + size + L"\n图片宽度：" +
                               std::to_wstring(width) + L"px\n图片高度：" + std::to_wstring(height) + L"px";
     tooltip_ = TextFromWide<TChar>(text);
@@ -123,14 +150,51 @@ void ListViewItem::OnMouseLeave()
     InvalidateIfVisible();
 }
 
+ListViewItem::Loaded ListViewItem::ReadFile(const TString& path)
+{
+    Loaded loaded;
+    loaded.extension = FileExtension(path);
+    loaded.fileName = TextFromWide<TChar>(std::filesystem::path(WideFromText(path)).filename().wstring());
+    const std::vector<std::uint8_t> bytes = ReadWhole(path);
+    loaded.thumbnail = ThumbnailOf(bytes.data(), bytes.size(), CXIMAGE_FORMAT_UNKNOWN, &loaded.width, &loaded.height);
+    return loaded;
+}
+
+void ListViewItem::Apply(Loaded loaded)
+{
+    extension_ = std::move(loaded.extension);
+    // A caption the user typed stays; the path shown until now gives way to the name.
+    if (caption_ == path_) caption_ = std::move(loaded.fileName);
+    {
+        CriticalSection::Lock hold(imageLock_);
+        image_ = std::move(loaded.thumbnail);
+        bytes_.reset();
+        fullWidth_ = loaded.width;
+        fullHeight_ = loaded.height;
+        turns_ = 0;
+    }
+    tooltip_.clear();
+    SetLoaded(1);
+}
+
 bool ListViewItem::LoadFromPath(const TString& path)
 {
-    extension_ = FileExtension(path);
-    caption_ = TextFromWide<TChar>(std::filesystem::path(WideFromText(path)).filename().wstring());
-    auto image = std::make_shared<CxImage>();
-    const bool decoded = image->LoadFile(WideFromText(path).c_str());
-    SetImage(decoded ? std::move(image) : nullptr);
-    return decoded;
+    Apply(ReadFile(path));
+    return HasPicture();
+}
+
+bool ListViewItem::LoadFromBytes(std::vector<std::uint8_t> bytes, std::uint32_t format)
+{
+    std::uint32_t width = 0, height = 0;
+    std::shared_ptr<CxImage> thumb = ThumbnailOf(bytes.data(), bytes.size(), format, &width, &height);
+    CriticalSection::Lock hold(imageLock_);
+    image_ = std::move(thumb);
+    bytes_ = image_ ? std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes)) : nullptr;
+    format_ = format;
+    fullWidth_ = width;
+    fullHeight_ = height;
+    turns_ = 0;
+    return image_ != nullptr;
 }
 
 void ListViewItem::ReadTimes()
@@ -147,10 +211,17 @@ void ListViewItem::CopyFrom(ListViewItem& picker)
     checked_ = picker.checked_;
     size_ = picker.size_;
     extension_ = picker.extension_;
+    web_ = picker.web_;
     SetLoaded(picker.IsLoaded());
     {
-        CriticalSection::Lock hold(picker.imageLock_);
-        SetImage(std::move(picker.image_));
+        CriticalSection::Lock theirs(picker.imageLock_);
+        CriticalSection::Lock ours(imageLock_);
+        image_ = std::move(picker.image_);
+        bytes_ = std::move(picker.bytes_);
+        format_ = picker.format_;
+        fullWidth_ = picker.fullWidth_;
+        fullHeight_ = picker.fullHeight_;
+        turns_ = picker.turns_;
         picker.image_.reset();
     }
     state_ = 0;
@@ -161,8 +232,13 @@ void ListViewItem::RotateLeft()
     {
         CriticalSection::Lock hold(imageLock_);
         if (!image_) return;
-        image_->RotateLeft();
+        // Painters may hold the old thumbnail: turn a copy and swap it in.
+        auto turned = std::make_shared<CxImage>(*image_);
+        turned->RotateLeft();
+        image_ = std::move(turned);
+        turns_ = (turns_ + 3) % 4;
     }
+    tooltip_.clear();
     InvalidateIfVisible();
 }
 
@@ -171,15 +247,26 @@ void ListViewItem::RotateRight()
     {
         CriticalSection::Lock hold(imageLock_);
         if (!image_) return;
-        image_->RotateRight();
+        auto turned = std::make_shared<CxImage>(*image_);
+        turned->RotateRight();
+        image_ = std::move(turned);
+        turns_ = (turns_ + 1) % 4;
     }
+    tooltip_.clear();
     InvalidateIfVisible();
+}
+
+int ListViewItem::Turns() const
+{
+    CriticalSection::Lock hold(imageLock_);
+    return turns_;
 }
 
 int ListViewItem::EncodedSize() const
 {
-    CriticalSection::Lock hold(imageLock_);
-    return static_cast<int>(PreparedSize(image_.get(), extension_, path_));
+    // A GIF goes as its file: no need to decode it for its size.
+    const std::shared_ptr<CxImage> picture = IsGifPassThrough(extension_) ? nullptr : LoadPicture();
+    return static_cast<int>(PreparedSize(picture.get(), extension_, path_));
 }
 
 void ListViewItem::InvalidateIfVisible() const
@@ -201,10 +288,51 @@ std::shared_ptr<CxImage> ListViewItem::GetImage() const
     return image_;
 }
 
-void ListViewItem::SetImage(std::shared_ptr<CxImage> image)
+PictureSource ListViewItem::Source() const
 {
     CriticalSection::Lock hold(imageLock_);
-    image_ = std::move(image);
+    PictureSource source;
+    source.path = path_;
+    source.bytes = bytes_;
+    source.format = format_;
+    source.turns = turns_;
+    source.known = image_ != nullptr;
+    return source;
+}
+
+std::shared_ptr<CxImage> PictureSource::Decode() const
+{
+    auto picture = std::make_shared<CxImage>();
+    const bool decoded = bytes ? picture->Decode(bytes->data(), static_cast<std::uint32_t>(bytes->size()), format)
+                               : !path.empty() && picture->LoadFile(WideFromText(path).c_str());
+    if (!decoded) return nullptr;
+    if (turns == 3) {
+        picture->RotateLeft();
+    } else {
+        for (int i = 0; i < turns; ++i) picture->RotateRight();
+    }
+    return picture;
+}
+
+std::uint32_t ListViewItem::PictureWidth() const
+{
+    CriticalSection::Lock hold(imageLock_);
+    return turns_ % 2 ? fullHeight_ : fullWidth_;
+}
+
+std::uint32_t ListViewItem::PictureHeight() const
+{
+    CriticalSection::Lock hold(imageLock_);
+    return turns_ % 2 ? fullWidth_ : fullHeight_;
+}
+
+void ListViewItem::PaintPicture(HDC dc, const RECT& box) const
+{
+    CriticalSection::Lock hold(imageLock_);
+    if (!image_) return;
+    const bool across = turns_ % 2 != 0;
+    Korvel::UI::DrawImageFitted(dc, image_.get(), box, across ? fullHeight_ : fullWidth_,
+                                across ? fullWidth_ : fullHeight_);
 }
 
 void ListViewItem::SetChecked(int checked)

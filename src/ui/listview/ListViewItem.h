@@ -1,10 +1,13 @@
 #pragma once
 // One picture in a list view: the queue record the upload reads and updates, and how the
-// picture is drawn and acted on in the grid.
+// picture is drawn and acted on in the grid. An item keeps its source (the file's path, or
+// the downloaded bytes), the full picture's size, its quarter turns and a thumbnail for the
+// screen; the full picture is decoded again only while someone needs it.
 #include <windows.h>
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "image/CxImage.h"
 #include "platform/Text.h"
@@ -13,6 +16,18 @@
 #include "ui/IElement.h"
 
 class ListView;
+
+// Where an item's full picture comes from, copied out so that another thread can decode it
+// while the item changes or goes.
+struct PictureSource {
+    TString path;                                              // the file, unless bytes
+    std::shared_ptr<const std::vector<std::uint8_t>> bytes;    // a downloaded picture
+    std::uint32_t format = 0;                                  // of bytes
+    int turns = 0;                                             // quarter turns to the right
+    bool known = false;                                        // a picture was seen there
+    // Decoded and turned; null when it cannot be read (any more).
+    std::shared_ptr<CxImage> Decode() const;
+};
 
 class ListViewItem : public Korvel::UI::IElement {
 public:
@@ -45,20 +60,43 @@ public:
     virtual void OnMouseMove(POINT point);
     virtual void OnMouseLeave();
 
-    // Decodes the file (on the loader thread too): extension, caption = file name, picture.
+    // What loading a file gives, made without touching the item (the loader makes it
+    // outside the list's lock and applies it under it).
+    struct Loaded {
+        TString extension;
+        TString fileName;
+        std::shared_ptr<CxImage> thumbnail;
+        std::uint32_t width = 0, height = 0;
+    };
+    static Loaded ReadFile(const TString& path);
+    // Extension and thumbnail from the file; the caption becomes the file name unless it
+    // was edited. Marks the item loaded, whether or not the file held a picture.
+    void Apply(Loaded loaded);
     bool LoadFromPath(const TString& path);
+    // A downloaded picture: its bytes stay the source. False when they are no picture.
+    bool LoadFromBytes(std::vector<std::uint8_t> bytes, std::uint32_t format);
     void ReadTimes();
     void CopyFrom(ListViewItem& picker);
     void RotateLeft();
     void RotateRight();
+    // Quarter turns to the right, 0 to 3.
+    int Turns() const;
     int EncodedSize() const;
     // Repaints the item where it shows, if it shows; safe from the loader thread.
     void InvalidateIfVisible() const;
 
-    // The picture, shared so a viewer keeps showing it after the item is gone; replaced
-    // whole (never changed under a reader) by the loader.
+    // The thumbnail for painting, shared so a painter keeps it while the loader replaces it.
     std::shared_ptr<CxImage> GetImage() const;
-    void SetImage(std::shared_ptr<CxImage> image);
+    // The full picture decoded from the source and turned as the item shows it; null when
+    // the source is gone or no picture. Safe from any thread.
+    std::shared_ptr<CxImage> LoadPicture() const { return Source().Decode(); }
+    PictureSource Source() const;
+    // The full picture's size as shown (after the turns); 0 x 0 without a picture.
+    std::uint32_t PictureWidth() const;
+    std::uint32_t PictureHeight() const;
+    bool HasPicture() const { return GetImage() != nullptr; }
+    // The longest sides of a thumbnail.
+    static constexpr std::uint32_t kThumbWidth = 296, kThumbHeight = 240;
     void SetSize(int size) { size_ = size; }
     int GetSize() const { return size_; }
     void SetWeb(int web) { web_ = web; }
@@ -80,7 +118,10 @@ public:
     bool IsHovered() const { return (state_ & Hover) != 0; }
 
 protected:
-    // Held while the picture is replaced or painted.
+    // The thumbnail drawn at the size the full picture would be drawn at in the box.
+    void PaintPicture(HDC dc, const RECT& box) const;
+
+    // Held while the thumbnail, the source or the turns change, and while painting.
     mutable Korvel::Threading::CriticalSection imageLock_;
 
     int checked_ = 0;
@@ -88,7 +129,11 @@ protected:
     int web_ = 0;
     int size_ = 0;
     ListView* owner_ = nullptr;
-    std::shared_ptr<CxImage> image_;
+    std::shared_ptr<CxImage> image_;  // the thumbnail
+    std::shared_ptr<const std::vector<std::uint8_t>> bytes_;  // a web picture's source
+    std::uint32_t format_ = 0;        // format code of bytes_
+    std::uint32_t fullWidth_ = 0, fullHeight_ = 0;  // unturned
+    int turns_ = 0;
     TString caption_;
     TString tooltip_;
     TString path_;

@@ -237,9 +237,7 @@ void ListView::CollectPending(std::list<ListViewItem*>& out) const
     }
 }
 
-namespace {
-
-bool IsDroppableImage(const wchar_t* path)
+bool ListView::IsDroppableImage(const wchar_t* path)
 {
     if (::PathIsRootW(path) || ::PathIsDirectoryW(path)) return false;
     const wchar_t* extension = ::PathFindExtensionW(path);
@@ -248,10 +246,16 @@ bool IsDroppableImage(const wchar_t* path)
     return false;
 }
 
-}  // namespace
+void ListView::VisitItems(const std::function<void(ListViewItem&)>& visit) const
+{
+    CriticalSection::Lock hold(itemsLock_);
+    for (ListViewItem* item : items_) visit(*item);
+}
 
 void ListView::OnDropFiles(HDROP files)
 {
+    // Photos added during an upload run would be deleted unsent when the run empties the list.
+    if (!editable_) return;
     const UINT count = ::DragQueryFileW(files, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
         // Longer names would arrive cut short, naming some other file or none.
@@ -266,6 +270,7 @@ void ListView::OnDropFiles(HDROP files)
     Arrange();
     UpdateScrollBar();
     RepaintAll();
+    StartLoader();
     DropAdded.emit();
 }
 
@@ -335,8 +340,12 @@ void ListView::RunLoader()
                                  [](const ListViewItem* item) { return !item->IsLoaded() && !item->IsWeb(); });
         if (next == items_.end()) break;
         ListViewItem* item = *next;
-        item->LoadFromPath(item->GetPath());
-        item->SetLoaded(1);
+        // Decoding takes the time; painters only wait for the caption and picture to change.
+        ListViewItem::Loaded loaded = ListViewItem::ReadFile(item->GetPath());
+        {
+            CriticalSection::Lock hold(itemsLock_);
+            item->Apply(std::move(loaded));
+        }
         item->InvalidateIfVisible();
     }
     loading_ = 0;

@@ -13,11 +13,7 @@
 using namespace Korvel::UI;
 using Korvel::Text::WideFromText;
 
-ListViewPostItem::ListViewPostItem(const TString& path) : ListViewItem(path)
-{
-    auto image = std::make_shared<CxImage>();
-    if (image->LoadFile(WideFromText(path).c_str())) SetImage(std::move(image));
-}
+ListViewPostItem::ListViewPostItem(const TString& path) : ListViewItem(path) {}
 
 ListViewPostItem::ListViewPostItem(const TString& address, const std::uint8_t* bytes, std::uint32_t length,
                                    std::uint32_t format)
@@ -26,8 +22,7 @@ ListViewPostItem::ListViewPostItem(const TString& address, const std::uint8_t* b
     caption_ = address;
     web_ = 1;
     size_ = static_cast<int>(length);
-    auto image = std::make_shared<CxImage>();
-    if (image->Decode(bytes, length, format)) SetImage(std::move(image));
+    LoadFromBytes(std::vector<std::uint8_t>(bytes, bytes + length), format);
 }
 
 void ListViewPostItem::SetBounds(const RECT& b)
@@ -73,10 +68,7 @@ void ListViewPostItem::EndEdit()
 
 void ListViewPostItem::PaintAt(CPaintEventArgs& e, const RECT& r)
 {
-    {
-        Korvel::Threading::CriticalSection::Lock hold(imageLock_);
-        if (image_) DrawImageFitted(e.dc, image_.get(), ThumbRect(r));
-    }
+    PaintPicture(e.dc, ThumbRect(r));
     FrameDouble(e.dc, r, 1, IsSelected() && owner_ ? owner_->SelectedFrameColor() : RGB(225, 225, 225));
     if (AppState::Instance()->IsPosting()) {
         PaintProgress(e.dc, r);

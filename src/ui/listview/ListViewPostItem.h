@@ -7,7 +7,7 @@
 class ListViewPostItem : public ListViewItem, public sigslot::has_slots<> {
 public:
     ListViewPostItem() = default;
-    // A local photo, decoded at once.
+    // A local photo; the list's loader makes its thumbnail.
     explicit ListViewPostItem(const TString& path);
     // A downloaded picture: its bytes and their format code.
     ListViewPostItem(const TString& address, const std::uint8_t* bytes, std::uint32_t length, std::uint32_t format);

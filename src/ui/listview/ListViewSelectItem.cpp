@@ -11,11 +11,7 @@ using Korvel::Text::WideFromText;
 
 void ListViewSelectItem::PaintAt(CPaintEventArgs& e, const RECT& r)
 {
-    if (IsLoaded()) {
-        // The loader may be replacing the picture right now.
-        Korvel::Threading::CriticalSection::Lock hold(imageLock_);
-        if (image_) DrawImageFitted(e.dc, image_.get(), RECT{r.left + 2, r.top + 2, r.left + 135, r.top + 104});
-    }
+    if (IsLoaded()) PaintPicture(e.dc, RECT{r.left + 2, r.top + 2, r.left + 135, r.top + 104});
     if ((IsHovered() || checked_) && owner_) FrameDouble(e.dc, r, 1, owner_->SelectedFrameColor());
     if (checked_) CombinBitmap::Instance().DrawCellAt(e.dc, L"Check", r.left + 1, r.top + 1);
     const std::wstring caption = WideFromText(caption_);

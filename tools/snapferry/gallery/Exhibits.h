@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "gallery/Sheet.h"
 
@@ -10,5 +11,8 @@ void DialogExhibits(Sheet& sheet);
 void NativeExhibits(Sheet& sheet);
 // Photos are written into workDir first.
 void ListExhibits(Sheet& sheet, const std::wstring& workDir);
+void PanelExhibits(Sheet& sheet, const std::wstring& workDir);
+// Made-up landscape photos (JPEG) with Chinese names, width pixels wide, written into dir.
+std::vector<std::wstring> WritePhotos(const std::wstring& dir, int count, int width = 320);
 
 }  // namespace Gallery

@@ -8,8 +8,7 @@
 #include "gallery/Exhibits.h"
 #include "snapferry/Commands.h"
 #include "snapferry/Console.h"
-#include "ui/CombinBitmap.h"
-#include "ui/ImageLister.h"
+#include "ui/SkinLease.h"
 
 using namespace Korvel::UI;
 
@@ -24,12 +23,9 @@ int RunGalleryCommand(const std::vector<std::wstring>& args)
         return Tool::kFailed;
     }
 
-    // The skins as the panel loads them when it starts.
+    // The skins as a panel takes them when it starts.
     ::OleInitialize(nullptr);  // the lists are drop targets
-    ImageLister::Instance().LoadSkins();
-    Korvel::Bitmap strip = LoadStripBitmap(::GetModuleHandleW(nullptr), Flavour::SkinStripId());
-    CombinBitmap::Instance().RegisterCells(kStripCells);
-    CombinBitmap::Instance().SetBitmap(strip.Get());
+    SkinLease skins(Flavour::SkinStripId());
 
     Gallery::Sheet controls(dir, L"controls", 1000, 1400);
     Gallery::ControlsExhibits(controls);
@@ -38,10 +34,11 @@ int RunGalleryCommand(const std::vector<std::wstring>& args)
     Gallery::DialogExhibits(dialogs);
     Gallery::Sheet lists(dir, L"lists", 1500, 1000);
     Gallery::ListExhibits(lists, dir + L"\\photos");
+    Gallery::Sheet panel(dir, L"panel", 1560, 1700);
+    Gallery::PanelExhibits(panel, dir + L"\\photos");
 
-    CombinBitmap::Instance().SetBitmap(nullptr);
-    const bool saved = controls.Save() && dialogs.Save() && lists.Save();
-    if (!saved || controls.Failures() || dialogs.Failures() || lists.Failures()) {
+    const bool saved = controls.Save() && dialogs.Save() && lists.Save() && panel.Save();
+    if (!saved || controls.Failures() || dialogs.Failures() || lists.Failures() || panel.Failures()) {
         Tool::Error(L"snapferry: some pictures could not be written to " + dir);
         return Tool::kFailed;
     }

@@ -21,9 +21,9 @@ using namespace Korvel::UI;
 namespace {
 
 // A made-up landscape: a sky in the photo's hue, two hills and a sun.
-void WritePhoto(const std::wstring& path, int index)
+void WritePhoto(const std::wstring& path, int index, int width)
 {
-    const int w = 320, h = 240 - (index % 3) * 40;
+    const int w = width, h = (240 - (index % 3) * 40) * width / 320;
     CxImage image;
     image.Create(w, h, 24, CXIMAGE_FORMAT_JPG);
     const double hue = index * 0.52;
@@ -45,16 +45,20 @@ void WritePhoto(const std::wstring& path, int index)
     image.Save(path.c_str(), CXIMAGE_FORMAT_JPG);
 }
 
-std::vector<std::wstring> WritePhotos(const std::wstring& dir, int count)
+}  // namespace
+
+std::vector<std::wstring> WritePhotos(const std::wstring& dir, int count, int width)
 {
     std::vector<std::wstring> paths;
     const wchar_t* names[] = {L"海边日落", L"山间小路", L"湖光", L"晨雾", L"远山", L"田野"};
     for (int i = 0; i < count; ++i) {
         paths.push_back(dir + L"\\" + names[i % 6] + L"-" + std::to_wstring(i + 1) + L".jpg");
-        WritePhoto(paths.back(), i);
+        WritePhoto(paths.back(), i, width);
     }
     return paths;
 }
+
+namespace {
 
 // What the window shows now, copied from its own device context.
 void SnapWindow(Sheet& sheet, HWND wnd, const std::wstring& caption, const std::wstring& file)
@@ -102,10 +106,9 @@ void UploadList(Sheet& sheet, const std::vector<std::wstring>& photos)
 {
     ListWindow w(720, 560, 150, 151);
     for (const std::wstring& path : photos) {
-        // Decoded once, here; the caption the loader would give it is the file name.
+        // Loaded here, as the list's loader would: the thumbnail, and the file name as caption.
         auto* item = new ListViewPostItem(Korvel::Text::TextFromWide<TChar>(path));
-        item->SetCaption(Korvel::Text::TextFromWide<TChar>(std::filesystem::path(path).filename().wstring()));
-        item->SetLoaded(1);
+        item->LoadFromPath(item->GetPath());
         w.list.AddItem(item);
     }
     w.list.Arrange();

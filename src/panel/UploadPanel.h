@@ -1,0 +1,165 @@
+#pragma once
+// One plug-in instance's panel: the tool bar, the status strip and the thumbnail grid drawn
+// in the window its host gives it, the upload run with its results and callbacks, and the
+// intake of photos. Host-neutral: a host hands it a window, forwards that window's messages
+// and the page's script calls, and implements PanelCallbacks.
+#include <windows.h>
+
+#include <cstdint>
+#include <deque>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "Biz/PanelSettings.h"
+#include "Network/HttpPoster.h"
+#include "Network/ByteStream.h"
+#include "panel/PanelCallbacks.h"
+#include "panel/Preparation.h"
+#include "platform/DropTarget.h"
+#include "ui/ControlBase.h"
+#include "ui/ControlHost.h"
+#include "ui/SkinLease.h"
+#include "ui/controls/Button.h"
+#include "ui/controls/CheckBox.h"
+#include "ui/controls/ComboBox.h"
+#include "ui/controls/IconLabel.h"
+#include "ui/controls/Label.h"
+#include "ui/forms/Messages.h"
+#include "ui/listview/ListView.h"
+#include "ui/sigslot.h"
+
+class WinINetPoster;
+class ListViewItem;
+
+class UploadPanel : public PanelSettings,
+                    public Korvel::UI::ControlBase,
+                    public CIDropTargetImpl,
+                    public IFileTransferEvent,
+                    public sigslot::has_slots<> {
+public:
+    explicit UploadPanel(PanelCallbacks& callbacks);
+    ~UploadPanel() override;
+
+    // --- the host side ---
+    // Builds the panel in the host's window (on its creation, or when the host first has it).
+    void Build(HWND wnd);
+    // Answers the messages the panel handles; false leaves one to the host's default.
+    bool HandleMessage(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+
+    // --- the page's side, beyond the settings ---
+    // The last server answer (or why the last photo failed); empty before the first post.
+    TString Response() const;
+
+    // --- commands (the controls' actions; public for hosts and tools) ---
+    void OnPostCommand();
+    void OnAddCommand();
+    void OnAddUrlCommand();
+    void OnSelectAll();
+    void OnRotate(Korvel::UI::ControlBase* tool);
+    void OnDelete();
+    void OnDeleteTool(Korvel::UI::ControlBase*) { OnDelete(); }
+    void OnSortChanged(int index);
+    // Restores the empty or the filled look after photos came or went.
+    void ShowLook();
+
+    // The controls, for hosts, tools and tests.
+    ListView ImageList;
+    Korvel::UI::Controls::Button AddButton, AddUrlButton, PostButton, BigAddButton;
+    Label HintLabel, StatusLabel, RemainingLabel, SpeedLabel;
+    Korvel::UI::Controls::CheckBox SelectAllBox;
+    Korvel::UI::Controls::IconLabel RotateLeftTool, RotateRightTool, DeleteTool;
+    Korvel::UI::Controls::ComboBox SortBox;
+
+    HWND Window() const { return window_; }
+    bool IsRunning() const { return running_; }
+    // Shows one of the product's messages over the active window; 0 when confirmed.
+    virtual int ShowMessage(const Messages::Message& message);
+
+    // Bench and tests: prepare each photo only when its turn comes.
+    static void SetPreparationAhead(bool ahead);
+
+protected:
+    // Every text the panel gives one of its labels goes through here.
+    virtual void SetText(Label& label, const TString& text);
+
+public:
+    // ControlBase
+    void OnPaint(Korvel::UI::CPaintEventArgs& e) override;
+    void OnContainerSized() override;
+    // The panel's own drop target: files dropped on it outside the grid.
+    void OnDropFiles(HDROP files) override;
+
+protected:
+    // IFileTransferEvent, on the poster's worker thread: handed to the window thread.
+    void OnTransferComplete(int fileId) override;
+    void OnTransferError(int fileId, int errorCode) override;
+    void OnTransferProgress(int fileId, std::uint32_t bytesSent, TString speedText) override;
+
+private:
+    struct RunEvent {
+        enum Kind { Complete, Error, Progress } kind;
+        int fileId = -1;
+        int errorCode = 0;
+        std::uint32_t bytesSent = 0;
+        TString speedText;
+    };
+
+    void CreateControls();
+    void ConnectSignals();
+    void TearDown();
+    void SetPostSkins(bool cancel);
+    void EnableTools(bool enable);
+
+    // The run.
+    void StartRun();
+    void PostNext();
+    void TryPostCurrent();
+    void PostImage(std::unique_ptr<PreparedPost> post);
+    const RunPhoto* RunPhotoById(int id) const;
+    void StopRun();
+    void EndRunIdle();
+    void FailRun(int errorCode);
+    void Queue(RunEvent event);
+    void DrainEvents();
+    void OnComplete();
+    void OnProgress(const RunEvent& event);
+    void ShowEstimate(const TString& speedText);
+    std::uint32_t BytesRemaining(bool* known) const;
+
+    // Intake.
+    void OnSelectionChanged(int count);
+    void OnItemRemoved(int id);
+    void OnDropAdded();
+    void OnItemActivated(ListViewItem* item);
+
+    PanelCallbacks& callbacks_;
+    std::optional<Korvel::UI::SkinLease> skins_;
+    Korvel::UI::ControlHost host_;
+    bool built_ = false;
+    bool dropRegistered_ = false;
+
+    // Run state (window thread).
+    std::unique_ptr<WinINetPoster> poster_;
+    std::unique_ptr<Preparation> preparation_;
+    Network::MemoryByteStream stream_;
+    std::vector<RunPhoto> runPhotos_;  // every photo of the list at the start
+    std::list<int> runQueue_;          // identifiers still to post
+    int current_ = -1;                 // the photo whose turn it is
+    bool awaiting_ = false;            // current_ waits for its preparation
+    // Each post gets a number of its own, so that nothing a cancelled post still reports
+    // is taken for a later post of the same photo.
+    int postSerial_ = 0;
+    int inFlight_ = -1;                // the number of the post in flight, until its last event
+    int inFlightItem_ = -1;            // and its photo
+    bool running_ = false;
+    int totalCount_ = 0;
+    int counter_ = 0;
+    std::uint32_t sentThisRun_ = 0;  // bytes of the photos completed in this run
+    TString failure_;                // why the last photo could not be read, for Response
+
+    // Events from the other threads, drained on the window thread.
+    mutable std::mutex eventsLock_;
+    std::deque<RunEvent> events_;
+};
