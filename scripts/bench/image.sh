@@ -9,7 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${BENCH_BUILD:-$root/build/native}
 runs=${RUNS:-7}
-. "$root/scripts/bench/lib/results.sh"
+. "$root/scripts/bench-results.sh"
 "$root/scripts/apt-ensure.sh" cmake g++ libjpeg62-turbo-dev libpng-dev libtiff-dev libcrypto++-dev \
   zlib1g-dev pkg-config googletest libjpeg-turbo-progs imagemagick libvips-tools python3 time
 # Debian's ImageMagick, whatever else may be called convert on the PATH.
@@ -95,13 +95,13 @@ row convert "ImageMagick convert -filter box -resize"
 echo "  same bytes as from the whole picture: $same"
 echo "  ours / djpeg $(ratio "${ms[ours]}" "${ms[djpeg]}") (goal <= 1.00), peak ${mb[ours]} MB (goal < 20)," \
   "ours / convert $(ratio "${ms[ours]}" "${ms[convert]}") (goal < 0.35)"
-record image.prepare_ms "${ms[ours]}" ms
-record image.prepare_peak_mb "${mb[ours]}" MB
-record image.prepare_cpu_ms "${cpu[ours]}" ms
-record image.djpeg_decode_cpu_ms "${cpu[djpeg]}" ms
-record image.prepare_whole_ms "${ms[whole]}" ms
-record image.decode_ms "${ms[decode]}" ms
-record image.djpeg_decode_ms "${ms[djpeg]}" ms
-record image.vips_ms "${ms[vips]}" ms
-record image.convert_ms "${ms[convert]}" ms
+record_result image.prepare_ms "${ms[ours]}" ms
+record_result image.prepare_peak_mb "${mb[ours]}" MB
+record_result image.prepare_cpu_ms "${cpu[ours]}" ms
+record_result image.djpeg_decode_cpu_ms "${cpu[djpeg]}" ms
+record_result image.prepare_whole_ms "${ms[whole]}" ms
+record_result image.decode_ms "${ms[decode]}" ms
+record_result image.djpeg_decode_ms "${ms[djpeg]}" ms
+record_result image.vips_ms "${ms[vips]}" ms
+record_result image.convert_ms "${ms[convert]}" ms
 [ "$same" = yes ]

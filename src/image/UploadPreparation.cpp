@@ -223,7 +223,8 @@ void PrepareUpload(const CxImage& image, CxFile& stream, const UploadSettings& s
     EncodeForUpload(image, picture, working, stream, settings);
 }
 
-bool PrepareEncoded(CxFile& encoded, int quarterTurns, const UploadSettings& settings, PreparedPhoto& photo)
+bool PrepareEncoded(CxFile& encoded, std::uint32_t format, int quarterTurns, const UploadSettings& settings,
+                    PreparedPhoto& photo)
 {
     Empty(photo);
     try {
@@ -231,7 +232,7 @@ bool PrepareEncoded(CxFile& encoded, int quarterTurns, const UploadSettings& set
         const bool turned = (quarterTurns % 4) != 0;
         BoxSink sink(settings);
         CxImage image;
-        if (!ImageCodec::DecodeStream(image, encoded, CXIMAGE_FORMAT_UNKNOWN, turned ? nullptr : &sink)) return false;
+        if (!ImageCodec::DecodeStream(image, encoded, format, turned ? nullptr : &sink)) return false;
         if (!image.IsValid()) {
             // The decoder handed its rows to the sink; `image` holds the settings only.
             CxImage* picture = sink.Finish(image);
@@ -311,7 +312,7 @@ std::uint32_t PreparedSize(CxFile& encoded, const TString& extension, int quarte
         return size > 0 ? static_cast<std::uint32_t>(size) : 0;
     }
     PreparedPhoto scratch;
-    return PrepareEncoded(encoded, quarterTurns, UploadSettings::Current(), scratch)
+    return PrepareEncoded(encoded, CXIMAGE_FORMAT_UNKNOWN, quarterTurns, UploadSettings::Current(), scratch)
                ? static_cast<std::uint32_t>(scratch.bytes.Size())
                : 0;
 }
@@ -347,5 +348,5 @@ bool PrepareFileForPost(const TString& path, int quarterTurns, PreparedPhoto& ph
     }
     CxIOFile file;
     if (!file.Open(path.c_str(), SF_T("rb"))) return false;
-    return PrepareEncoded(file, quarterTurns, UploadSettings::Current(), photo);
+    return PrepareEncoded(file, CXIMAGE_FORMAT_UNKNOWN, quarterTurns, UploadSettings::Current(), photo);
 }

@@ -67,13 +67,14 @@ bool PrepareFileForPost(const TString& path, PreparedPhoto& photo);
 // unturned, its width and height are those of the turned picture.
 bool PrepareFileForPost(const TString& path, int quarterTurns, PreparedPhoto& photo);
 
-// Decodes a picture from its encoded bytes (format detected), turns it by quarterTurns
-// quarter turns clockwise (negative: counter-clockwise) and fills photo.bytes, width, height
-// and format exactly as decoding, turning and PrepareUpload would; the file name is left
-// alone. A 24-bit picture that is shrunk into the box and not turned is prepared while it is
-// decoded, row by row, and never held at full size. False, with `photo` emptied, when the
-// bytes do not decode.
-bool PrepareEncoded(CxFile& encoded, int quarterTurns, const UploadSettings& settings, PreparedPhoto& photo);
+// Decodes a picture from its encoded bytes (format 0 detects it, any other code decodes only
+// that format, as LoadStream does), turns it by quarterTurns quarter turns clockwise
+// (negative: counter-clockwise) and fills photo.bytes, width, height and format exactly as
+// decoding, turning and PrepareUpload would; the file name is left alone. A 24-bit picture
+// that is shrunk into the box and not turned is prepared while it is decoded, row by row,
+// and never held at full size. False, with `photo` emptied, when the bytes do not decode.
+bool PrepareEncoded(CxFile& encoded, std::uint32_t format, int quarterTurns, const UploadSettings& settings,
+                    PreparedPhoto& photo);
 
 // Bytes a queued photo kept as its source is sent with, under the current settings: the
 // size of the source for a GIF (by extension), else the prepared size; 0 when it cannot be

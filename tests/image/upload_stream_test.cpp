@@ -66,7 +66,7 @@ void ExpectSameAsWhole(const std::string& what, const Bytes& encoded, int turns,
     ASSERT_FALSE(whole.bytes.empty());
     CxMemFile in(encoded.data(), encoded.size());
     PreparedPhoto photo;
-    ASSERT_TRUE(PrepareEncoded(in, turns, settings, photo));
+    ASSERT_TRUE(PrepareEncoded(in, CXIMAGE_FORMAT_UNKNOWN, turns, settings, photo));
     EXPECT_EQ(photo.whileDecoding, whileDecoding);
     EXPECT_EQ(photo.width, whole.width);
     EXPECT_EQ(photo.height, whole.height);
@@ -119,6 +119,20 @@ TEST(PrepareEncoded, TurnsCountClockwiseInQuarters)
     for (int turns : {2, 3, 4, 5, -1, -2}) ExpectSameAsWhole("PNG", encoded, turns, settings, turns % 4 == 0);
 }
 
+TEST(PrepareEncoded, AKnownFormatIsTheOnlyOneTried)
+{
+    const UploadSettings settings = Settings(800, 600, SF_T("jpg"));
+    const Bytes jpeg = fixture::Encode(fixture::Gradient(1001, 751), CXIMAGE_FORMAT_JPG);
+    CxMemFile in(jpeg.data(), jpeg.size());
+    PreparedPhoto photo;
+    ASSERT_TRUE(PrepareEncoded(in, CXIMAGE_FORMAT_JPG, 0, settings, photo));
+    EXPECT_TRUE(photo.whileDecoding);
+    EXPECT_TRUE(Sent(photo.bytes) == PrepareWhole(jpeg, 0, settings).bytes);
+    // Downloaded bytes said to be PNG that are not: nothing, as decoding them as PNG gives.
+    CxMemFile wrong(jpeg.data(), jpeg.size());
+    EXPECT_FALSE(PrepareEncoded(wrong, CXIMAGE_FORMAT_PNG, 0, settings, photo));
+}
+
 TEST(PrepareEncoded, APictureThatBreaksOffPartWayIsNotPrepared)
 {
     const UploadSettings settings = Settings(800, 600, SF_T("jpg"));
@@ -130,7 +144,7 @@ TEST(PrepareEncoded, APictureThatBreaksOffPartWayIsNotPrepared)
         ASSERT_FALSE(fixture::Decode(encoded).IsValid());
         CxMemFile in(encoded.data(), encoded.size());
         PreparedPhoto photo;
-        EXPECT_FALSE(PrepareEncoded(in, 0, settings, photo));
+        EXPECT_FALSE(PrepareEncoded(in, CXIMAGE_FORMAT_UNKNOWN, 0, settings, photo));
         EXPECT_EQ(photo.bytes.Size(), 0);
         EXPECT_EQ(photo.width, 0u);
         EXPECT_FALSE(photo.whileDecoding);
@@ -143,7 +157,7 @@ TEST(PrepareEncoded, APictureThatBreaksOffPartWayIsNotPrepared)
     } else {
         CxMemFile in(damaged.data(), damaged.size());
         PreparedPhoto photo;
-        EXPECT_FALSE(PrepareEncoded(in, 0, settings, photo));
+        EXPECT_FALSE(PrepareEncoded(in, CXIMAGE_FORMAT_UNKNOWN, 0, settings, photo));
     }
 }
 

@@ -23,7 +23,7 @@ void CheckPreparation(const std::uint8_t* data, std::size_t size, const CxImage&
     settings.type = SF_T("png");
     CxMemFile in(data, size);
     PreparedPhoto photo;
-    const bool prepared = PrepareEncoded(in, 0, settings, photo);
+    const bool prepared = PrepareEncoded(in, CXIMAGE_FORMAT_UNKNOWN, 0, settings, photo);
     CxImage detected;
     const CxImage* whole = &decoded;
     if (FUZZ_FORMAT != CXIMAGE_FORMAT_UNKNOWN) {
