@@ -50,6 +50,12 @@ INTERNET_STATUS_CALLBACK SetStatusCallback(HINTERNET internet, INTERNET_STATUS_C
     return SF_INET(::InternetSetStatusCallback)(internet, callback);
 }
 
+void SetTimeouts(HINTERNET handle, DWORD milliseconds)
+{
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+        ::InternetSetOptionW(handle, option, &milliseconds, sizeof milliseconds);
+}
+
 bool QueryNumber(HINTERNET request, DWORD info, DWORD& value)
 {
     DWORD size = sizeof value;

@@ -22,6 +22,13 @@ WinINetDowner::WinINetDowner() = default;
 WinINetDowner::~WinINetDowner()
 {
     if (!worker_ || ::GetThreadId(worker_.Get()) == ::GetCurrentThreadId()) return;
+    Stop();
+    ::WaitForSingleObject(worker_.Get(), INFINITE);
+}
+
+void WinINetDowner::Stop()
+{
+    if (!worker_ || ::GetThreadId(worker_.Get()) == ::GetCurrentThreadId()) return;
     stopping_ = true;
     {
         // Closing the request makes WinINet give up what it is waiting for.
@@ -29,17 +36,29 @@ WinINetDowner::~WinINetDowner()
         requestHandle_.Reset();
     }
     requestComplete_.Set();  // the worker may be waiting for a completion
-    ::WaitForSingleObject(worker_.Get(), INFINITE);
 }
 
 // Waits for WinINet to complete the operation started when the count of completions stood
-// at before. When the downloader is stopping, closes the session so the operation is
-// cancelled, and still waits for its completion: until then WinINet may write into our
-// buffers and call us back. False when stopping.
+// at before. When the downloader is stopping, or the operation takes longer than the
+// time-out, closes the request and the session so the operation is cancelled, and still
+// waits for its completion: until then WinINet may write into our buffers and call us back.
+// False when stopping or timed out.
 bool WinINetDowner::WaitCompletion(long before, Korvel::InternetHandle& internet)
 {
-    while (completions_ == before && !stopping_) requestComplete_.Wait();
-    if (!stopping_) return true;
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs_;
+    while (completions_ == before && !stopping_) {
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline) {
+            timedOut_ = true;
+            break;
+        }
+        ::WaitForSingleObject(requestComplete_.Get(), static_cast<DWORD>(deadline - now));
+    }
+    if (completions_ != before && !stopping_) return true;
+    {
+        Lock lock(handleLock_);
+        requestHandle_.Reset();
+    }
     internet.Reset();
     while (completions_ == before) ::WaitForSingleObject(requestComplete_.Get(), 100);
     return false;
@@ -74,6 +93,9 @@ bool WinINetDowner::Download(const TString& url, Network::ByteStream* output)
     output_ = output;
     state_ = 0;
     error_ = 0;
+    status_ = 0;
+    stopping_ = false;
+    timedOut_ = false;
     fileSize_ = 0;
     request_ = nullptr;
     {
@@ -160,8 +182,8 @@ void CALLBACK WinINetDowner::StatusCallback(HINTERNET, DWORD_PTR context, DWORD 
         if (result) self->request_ = reinterpret_cast<HINTERNET>(result->dwResult);
         break;
     case INTERNET_STATUS_REQUEST_COMPLETE:
-        self->openFailed_ = !result || result->dwResult == 0;
-        self->openError_ = result ? result->dwError : 0;
+        self->completionFailed_ = !result || result->dwResult == 0;
+        self->completionError_ = result ? result->dwError : 0;
         ++self->completions_;
         self->requestComplete_.Set();
         break;
@@ -188,6 +210,7 @@ void WinINetDowner::Work()
     } else if (Inet::SetStatusCallback(internet.Get(), &StatusCallback) == INTERNET_INVALID_STATUS_CALLBACK) {
         Fail(CallbackRefused);
     } else {
+        Inet::SetTimeouts(internet.Get(), timeoutMs_);
         const long before = completions_;
         HINTERNET opened = Inet::OpenUrl(internet.Get(), url_, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE,
                                          reinterpret_cast<DWORD_PTR>(this));
@@ -197,8 +220,11 @@ void WinINetDowner::Work()
             request_ = opened;
             state_ = state_ | Opened;
         } else if (error == ERROR_IO_PENDING) {
-            WaitCompletion(before, internet);
-            if (openFailed_ && !stopping_) {
+            if (!WaitCompletion(before, internet)) {
+                // Closing the session closed the request with it.
+                request_ = nullptr;
+                if (timedOut_) Fail(TimedOut);
+            } else if (completionFailed_) {
                 // A refused or failed connection completes with no handle: WinINet has closed it.
                 request_ = nullptr;
                 Fail(OpenError);
@@ -210,7 +236,7 @@ void WinINetDowner::Work()
             Fail(OpenError);
             SF_LOG_TEXT(SF_T("打开URL错误，URL："), url_.c_str());
         }
-        if (!request_) Fail(NoRequest);
+        if (!request_ && !timedOut_) Fail(NoRequest);
         Lock lock(handleLock_);
         request = request_;
         requestHandle_.Reset(request_);
@@ -237,10 +263,16 @@ void WinINetDowner::Work()
 void WinINetDowner::ReadHeaders(HINTERNET request)
 {
     using namespace Network;
+    DWORD status = 0;
+    if (Inet::QueryNumber(request, HTTP_QUERY_STATUS_CODE, status)) status_ = static_cast<int>(status);
+    // A slow server must not stall us for longer on each read than on connecting.
+    Inet::SetTimeouts(request, timeoutMs_);
+
     DWORD size = 0;
     if (Inet::QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH, size)) {
         fileSize_ = size;
         if (sink_) sink_->OnFileSizeKnown();
+        if (fileSize_ > kSizeLimit) Fail(TooLarge);
     } else {
         SF_LOG(SF_T("获取服务器文件大小错误"));
         fileSize_ = 0;
@@ -290,7 +322,15 @@ void WinINetDowner::ReadBody(HINTERNET request, Korvel::InternetHandle& internet
                 Fail(ReadError);
                 return;
             }
-            if (!WaitCompletion(before, internet)) return;
+            if (!WaitCompletion(before, internet)) {
+                if (timedOut_) Fail(TimedOut);
+                return;
+            }
+            // A read that failed on WinINet's side reports it here; the buffer holds nothing.
+            if (completionFailed_) {
+                Fail(ReadError);
+                return;
+            }
         }
         if (record.dwBufferLength == 0) break;
         if (output_) output_->Write(readBuffer_, record.dwBufferLength, 1);

@@ -38,10 +38,12 @@ int RunGalleryCommand(const std::vector<std::wstring>& args)
     Gallery::DialogExhibits(dialogs);
     Gallery::Sheet lists(dir, L"lists", 1500, 1000);
     Gallery::ListExhibits(lists, dir + L"\\photos");
+    Gallery::Sheet pickers(dir, L"pickers", 1500, 800);
+    Gallery::PickerExhibits(pickers, dir + L"\\photos");
 
     CombinBitmap::Instance().SetBitmap(nullptr);
-    const bool saved = controls.Save() && dialogs.Save() && lists.Save();
-    if (!saved || controls.Failures() || dialogs.Failures() || lists.Failures()) {
+    const bool saved = controls.Save() && dialogs.Save() && lists.Save() && pickers.Save();
+    if (!saved || controls.Failures() || dialogs.Failures() || lists.Failures() || pickers.Failures()) {
         Tool::Error(L"snapferry: some pictures could not be written to " + dir);
         return Tool::kFailed;
     }

@@ -32,6 +32,19 @@ void Sheet::Add(const BackBuffer& from, const RECT& part, const std::wstring& ca
     rowHeight_ = std::max(rowHeight_, h + kCaption);
 }
 
+void Sheet::AddWindow(HWND wnd, const std::wstring& caption, const std::wstring& file)
+{
+    ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME | RDW_ALLCHILDREN);
+    RECT r;
+    ::GetWindowRect(wnd, &r);
+    BackBuffer copy;
+    copy.Recreate(nullptr, r.right - r.left, r.bottom - r.top);
+    HDC dc = ::GetWindowDC(wnd);
+    ::BitBlt(copy.DC(), 0, 0, r.right - r.left, r.bottom - r.top, dc, 0, 0, SRCCOPY);
+    ::ReleaseDC(wnd, dc);
+    Add(copy, RECT{0, 0, r.right - r.left, r.bottom - r.top}, caption, file);
+}
+
 void Sheet::NewRow()
 {
     x_ = 10;
