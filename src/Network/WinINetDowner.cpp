@@ -15,6 +15,9 @@ namespace {
 
 constexpr DWORD kReadBlock = 3072;
 
+// WinINet's own time-out error; Wine hands on the socket's.
+bool IsTimeout(DWORD error) { return error == ERROR_INTERNET_TIMEOUT || error == WSAETIMEDOUT; }
+
 }  // namespace
 
 WinINetDowner::WinINetDowner() = default;
@@ -45,7 +48,8 @@ void WinINetDowner::Stop()
 // False when stopping or timed out.
 bool WinINetDowner::WaitCompletion(long before, Korvel::InternetHandle& internet)
 {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs_;
+    // Later than WinINet's own time-outs, which end the operation more gently where they work.
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs_ + timeoutMs_ / 2;
     while (completions_ == before && !stopping_) {
         const ULONGLONG now = ::GetTickCount64();
         if (now >= deadline) {
@@ -179,7 +183,11 @@ void CALLBACK WinINetDowner::StatusCallback(HINTERNET, DWORD_PTR context, DWORD 
     const auto* result = static_cast<const INTERNET_ASYNC_RESULT*>(info);
     switch (status) {
     case INTERNET_STATUS_HANDLE_CREATED:
-        if (result) self->request_ = reinterpret_cast<HINTERNET>(result->dwResult);
+        if (result) {
+            self->request_ = reinterpret_cast<HINTERNET>(result->dwResult);
+            // Before it connects: a request takes its time-outs along when it does.
+            Network::Inet::SetTimeouts(self->request_, self->timeoutMs_);
+        }
         break;
     case INTERNET_STATUS_REQUEST_COMPLETE:
         self->completionFailed_ = !result || result->dwResult == 0;
@@ -227,8 +235,13 @@ void WinINetDowner::Work()
             } else if (completionFailed_) {
                 // A refused or failed connection completes with no handle: WinINet has closed it.
                 request_ = nullptr;
-                Fail(OpenError);
-                SF_LOG_TEXT(SF_T("打开URL错误，URL："), url_.c_str());
+                if (IsTimeout(completionError_)) {
+                    timedOut_ = true;
+                    Fail(TimedOut);
+                } else {
+                    Fail(OpenError);
+                    SF_LOG_TEXT(SF_T("打开URL错误，URL："), url_.c_str());
+                }
             } else {
                 state_ = state_ | Opened;
             }
@@ -328,7 +341,7 @@ void WinINetDowner::ReadBody(HINTERNET request, Korvel::InternetHandle& internet
             }
             // A read that failed on WinINet's side reports it here; the buffer holds nothing.
             if (completionFailed_) {
-                Fail(ReadError);
+                Fail(IsTimeout(completionError_) ? TimedOut : ReadError);
                 return;
             }
         }

@@ -79,6 +79,11 @@ protected:
     void Fetch(const ServerScript& script, const std::wstring& path = L"/photos/cat.jpg", DWORD timeoutMs = 0,
                int waitMs = 20000)
     {
+        Fetch(server, script, path, timeoutMs, waitMs);
+    }
+    void Fetch(LoopbackServer& server, const ServerScript& script, const std::wstring& path, DWORD timeoutMs,
+               int waitMs)
+    {
         sink = std::make_unique<DownloadSink>();
         out = std::make_unique<Network::MemoryByteStream>();
         downer = std::make_unique<WinINetDowner>();
@@ -190,17 +195,19 @@ TEST_F(DownloaderTest, AnnouncedSizeOverTheLimitIsRefusedUnread)
 
 TEST_F(DownloaderTest, AResetConnectionEndsAsAReadErrorKeepingOnlyRealBytes)
 {
+    // One whole read block arrives, then part of the next, then the connection is reset
+    // while that read waits for the rest.
+    const std::string first(3072, 'G'), part(1000, 'H');
     ServerScript script;
-    script.response = "HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\nContent-Length: 50000\r\n\r\n" +
-                      std::string(1200, 'G');
+    script.response = "HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\nContent-Length: 50000\r\n\r\n" + first + part;
     script.responseChunk = script.response.size();
-    script.responsePauseMs = 300;  // the next read is waiting when the reset comes
+    script.responsePauseMs = 300;
     script.resetAfterResponse = true;
     Fetch(script);
     EXPECT_EQ(sink->errors, 1);
     EXPECT_EQ(sink->lastError, WinINetDowner::ReadError);
-    EXPECT_EQ(out->Bytes(), std::string(1200, 'G')) << "a failed read adds nothing";
-    EXPECT_EQ(downer->GetBytesReceived(), 1200u);
+    EXPECT_EQ(out->Bytes(), first) << "the failed read adds nothing";
+    EXPECT_EQ(downer->GetBytesReceived(), first.size());
 }
 
 TEST_F(DownloaderTest, AServerThatStopsAnsweringTimesOut)
@@ -213,16 +220,18 @@ TEST_F(DownloaderTest, AServerThatStopsAnsweringTimesOut)
         {"before the head is complete", 20},
         {"in the middle of the body", head.size() + 1000},
     };
-    for (const auto& c : cases) {
+    // A server each: a stalled one serves nobody else until its pause is over.
+    LoopbackServer servers[std::size(cases)];
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
         ServerScript script;
         script.response = head + std::string(99000, 'x');
-        script.responseChunk = c.firstPiece;
+        script.responseChunk = cases[i].firstPiece;
         script.responsePauseMs = 3000;
         test::Stopwatch clock;
-        Fetch(script, L"/stall.jpg", 600, 2500);
-        EXPECT_EQ(sink->errors, 1) << c.name;
-        EXPECT_EQ(sink->lastError, WinINetDowner::TimedOut) << c.name;
-        EXPECT_LT(clock.Elapsed(), 2500u) << c.name;
+        Fetch(servers[i], script, L"/stall.jpg", 600, 2500);
+        EXPECT_EQ(sink->errors, 1) << cases[i].name;
+        EXPECT_EQ(sink->lastError, WinINetDowner::TimedOut) << cases[i].name;
+        EXPECT_LT(clock.Elapsed(), 2500u) << cases[i].name;
         downer.reset();
     }
 }

@@ -44,25 +44,26 @@ public:
     // The message dialog showing on this thread, or null.
     static CMessageDialog* Showing(HWND* window = nullptr)
     {
-        struct Search {
-            CMessageDialog* dialog = nullptr;
-            HWND window = nullptr;
-        } search;
-        ::EnumThreadWindows(
-            ::GetCurrentThreadId(),
-            [](HWND wnd, LPARAM out) -> BOOL {
-                auto* dialog = dynamic_cast<CMessageDialog*>(Korvel::UI::ModalDialog::FromHandle(wnd));
-                if (!dialog || !::IsWindowVisible(wnd)) return TRUE;
-                reinterpret_cast<Search*>(out)->dialog = dialog;
-                reinterpret_cast<Search*>(out)->window = wnd;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        Search search;
+        ::EnumThreadWindows(::GetCurrentThreadId(), &MessageWatcher::Match, reinterpret_cast<LPARAM>(&search));
         if (window) *window = search.window;
         return search.dialog;
     }
 
 private:
+    struct Search {
+        CMessageDialog* dialog = nullptr;
+        HWND window = nullptr;
+    };
+    static BOOL CALLBACK Match(HWND wnd, LPARAM out)
+    {
+        auto* dialog = dynamic_cast<CMessageDialog*>(Korvel::UI::ModalDialog::FromHandle(wnd));
+        if (!dialog || !::IsWindowVisible(wnd)) return TRUE;
+        auto* search = reinterpret_cast<Search*>(out);
+        search->dialog = dialog;
+        search->window = wnd;
+        return FALSE;
+    }
     static void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD)
     {
         MessageWatcher* self = current_;

@@ -9,13 +9,14 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "Biz/ConfigMgr.h"
 #include "image/CxImage.h"
+#include "image/ImageFixtures.h"
 #include "platform/FileInfo.h"
-#include "platform/Handle.h"
 #include "platform/TextConv.h"
 #include "support/DialogDriver.h"
 #include "support/DialogRuns.h"
@@ -335,16 +336,11 @@ TEST_F(PickerTest, ConfirmAddsCheckedPhotosWithinTheLimits)
 TEST_F(PickerTest, QueuedPathsAreSkippedAndAddedPhotosGetTheirFileTimes)
 {
     const std::filesystem::path folder = dir_.Path() / L"times";
-    const std::vector<std::wstring> photos = WritePhotos(folder, 3);
-    {
-        // Made in 2015, as far as the file system knows.
-        Korvel::FileHandle file(::CreateFileW(photos[2].c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                                              OPEN_EXISTING, 0, nullptr));
-        SYSTEMTIME when{2015, 6, 1, 1, 10, 20, 30, 0};
-        FILETIME utc;
-        ::SystemTimeToFileTime(&when, &utc);
-        ASSERT_TRUE(::SetFileTime(file.Get(), &utc, nullptr, nullptr));
-    }
+    const std::vector<std::wstring> photos = WritePhotos(folder, 2);
+    // A photo that knows when it was taken.
+    const std::wstring taken = (folder / L"taken.jpg").wstring();
+    const fixture::Bytes jpeg = fixture::JpegWithDateTime("2015:06:01 13:45:10");
+    ASSERT_TRUE(test::WriteFile(taken, std::string(jpeg.begin(), jpeg.end())));
     // The first photo is queued already; the second under another spelling of its path.
     target_.AddItem(new ListViewPostItem(T(photos[0])));
     std::wstring other = photos[1];
@@ -352,23 +348,21 @@ TEST_F(PickerTest, QueuedPathsAreSkippedAndAddedPhotosGetTheirFileTimes)
     target_.AddItem(new ListViewPostItem(T(other)));
 
     const std::time_t before = std::time(nullptr);
-    const test::DialogRun run = test::RunPicker(target_, nullptr, folder.wstring(), {false, {0, 1, 2}}, 10000);
+    const test::DialogRun run = test::RunPicker(target_, nullptr, folder.wstring(), {true, {}}, 10000);
     EXPECT_TRUE(run.messages.empty());
     ASSERT_EQ(target_.Count(), 4);
-    std::vector<std::wstring> added = {WideFromText(target_.ItemAt(2)->GetPath()),
-                                       WideFromText(target_.ItemAt(3)->GetPath())};
-    std::sort(added.begin(), added.end());
-    EXPECT_EQ(added, (std::vector<std::wstring>{photos[1], photos[2]}));
+    std::map<std::wstring, ListViewItem*> added;
+    for (int i = 2; i < 4; ++i) added[WideFromText(target_.ItemAt(i)->GetPath())] = target_.ItemAt(i);
+    ASSERT_EQ(added.count(photos[1]), 1u);
+    ASSERT_EQ(added.count(taken), 1u);
 
-    for (int i = 2; i < 4; ++i) {
-        ListViewItem* item = target_.ItemAt(i);
+    for (const auto& [path, item] : added) {
         EXPECT_NE(dynamic_cast<ListViewPostItem*>(item), nullptr);
-        EXPECT_EQ(WideFromText(item->GetCaption()), std::filesystem::path(WideFromText(item->GetPath())).filename());
-        EXPECT_EQ(item->Created(), Korvel::IO::FileInfo(WideFromText(item->GetPath())).CreationTime());
-        EXPECT_GE(item->Shot(), before) << "a PNG has no shooting time: the moment of adding";
+        EXPECT_EQ(WideFromText(item->GetCaption()), std::filesystem::path(path).filename());
+        EXPECT_EQ(item->Created(), Korvel::IO::FileInfo(path).CreationTime());
     }
-    ListViewItem* old = WideFromText(target_.ItemAt(2)->GetPath()) == photos[2] ? target_.ItemAt(2) : target_.ItemAt(3);
-    EXPECT_LT(old->Created(), before - 365 * 24 * 3600);
+    EXPECT_EQ(added[taken]->Shot(), fixture::LocalTimeValue(2015, 6, 1, 13, 45, 10));
+    EXPECT_GE(added[photos[1]]->Shot(), before) << "a PNG has no shooting time: the moment of adding";
 }
 
 TEST_F(PickerTest, OnlyOkAddsAndEachWayOfClosingHasItsResult)
