@@ -36,8 +36,10 @@ bool CFileAddDialog::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, 
 {
     switch (message) {
     case WM_INITDIALOG:
+        // With a folder selected, the focus goes to the tree, which then shows the selection;
+        // without one it stays away: a tree taking the focus selects its first folder.
         OnInitDialog();
-        *result = 1;
+        *result = tree_.HasSelection() ? FALSE : TRUE;
         return true;
     case WM_COMMAND:
         // Enter and Esc come as the dialog's OK and Cancel commands.
@@ -99,6 +101,7 @@ void CFileAddDialog::OnInitDialog()
     tree_.GoTo(WideFromText(ConfigMgr::Instance()->DefaultFolder()));
 
     CenterOnOwner(DialogHandle(), centre_);
+    if (tree_.HasSelection()) ::SetFocus(tree_.Handle());
 }
 
 void CFileAddDialog::PaintFrame(CPaintEventArgs& e)

@@ -85,6 +85,8 @@ std::wstring FolderTree::SelectedPath() const
     return item ? item->Path() : std::wstring();
 }
 
+bool FolderTree::HasSelection() const { return Next(tree_, nullptr, TVGN_CARET) != nullptr; }
+
 void FolderTree::ListChildren(HTREEITEM node)
 {
     Node* record = NodeOf(node);
@@ -145,6 +147,7 @@ void FolderTree::Descend(HTREEITEM node, const std::wstring& folder, bool* found
         if (!item || item->Path().empty()) continue;
         if (item->Path() == folder) {
             ::SendMessageW(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(child));
+            ::SendMessageW(tree_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(child));
             *found = true;
         } else if (folder.find(item->Path()) != std::wstring::npos) {
             Descend(child, folder, found);

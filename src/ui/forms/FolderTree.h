@@ -36,6 +36,7 @@ public:
     // The folder a node stands for; null for a placeholder.
     const Shell::Item* ItemOf(HTREEITEM node) const;
     std::wstring SelectedPath() const;
+    bool HasSelection() const;
 
 private:
     struct Node {

@@ -38,7 +38,7 @@ int RunGalleryCommand(const std::vector<std::wstring>& args)
     Gallery::DialogExhibits(dialogs);
     Gallery::Sheet lists(dir, L"lists", 1500, 1000);
     Gallery::ListExhibits(lists, dir + L"\\photos");
-    Gallery::Sheet pickers(dir, L"pickers", 1500, 800);
+    Gallery::Sheet pickers(dir, L"pickers", 1060, 800);
     Gallery::PickerExhibits(pickers, dir + L"\\photos");
 
     CombinBitmap::Instance().SetBitmap(nullptr);
