@@ -10,6 +10,7 @@
 #include "ui/Drawing.h"
 #include "ui/forms/AddCheckedPhotos.h"
 #include "ui/forms/CenterOnOwner.h"
+#include "ui/forms/DialogButtons.h"
 #include "ui/listview/ListViewSelectItem.h"
 
 using namespace Korvel::UI;
@@ -70,28 +71,12 @@ void CFileAddDialog::OnInitDialog()
     size_.Create(this, kNoSize);
     size_.SetMargins(371, 496, 0, 0);
 
-    struct Place {
-        Controls::Button& button;
-        const char *normal, *hover, *pressed, *disabled;
-        int width, height, top, right, bottom, anchors;
-        void (CFileAddDialog::*click)();
+    const DialogButton<CFileAddDialog> buttons[] = {
+        {ok_, kOkLook, {0, 0, 73, 6}, AnchorBottom | AnchorRight, &CFileAddDialog::OnConfirm},
+        {cancel_, kCancelLook, {0, 0, 16, 6}, AnchorBottom | AnchorRight, &CFileAddDialog::OnCancel},
+        {close_, kCloseLook, kCloseMargins, AnchorTop | AnchorRight, &CFileAddDialog::OnCancel},
     };
-    const Place buttons[] = {
-        {ok_, "BtnOk", "BtnOk", "BtnOk", "BtnOk", 51, 24, 0, 73, 6, AnchorBottom | AnchorRight,
-         &CFileAddDialog::OnConfirm},
-        {cancel_, "BtnCancel", "BtnCancel", "BtnCancel", "BtnCancel", 51, 24, 0, 16, 6, AnchorBottom | AnchorRight,
-         &CFileAddDialog::OnCancel},
-        {close_, "BtnCloseNormal", "BtnCloseHover", "BtnCloseHover", "", 15, 15, 5, 6, 0, AnchorTop | AnchorRight,
-         &CFileAddDialog::OnCancel},
-    };
-    for (const Place& p : buttons) {
-        p.button.Create(this, L"");
-        p.button.SetSkins(p.normal, p.hover, p.pressed, p.disabled);
-        p.button.SetSize(p.width, p.height);
-        p.button.SetMargins(0, p.top, p.right, p.bottom);
-        p.button.SetAnchor(p.anchors);
-        p.button.Click.connect(this, p.click);
-    }
+    CreateDialogButtons(this, buttons);
     for (ControlBase* child : Children()) child->Layout();
 
     picker_.CreateIn(DialogHandle(), 191, 33, 628, 451);
