@@ -33,6 +33,17 @@ bool ClickPicture(ListView& picker, int index)
 
 }  // namespace
 
+std::wstring FullFolderPath(const std::wstring& folder)
+{
+    std::wstring full(MAX_PATH, L'\0');
+    const DWORD length = ::GetFullPathNameW(folder.c_str(), MAX_PATH, full.data(), nullptr);
+    if (length == 0 || length >= MAX_PATH) return folder;
+    full.resize(length);
+    // The shell names a folder without a closing separator; only a drive keeps its own.
+    while (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
+    return full;
+}
+
 void PostClick(HWND window, const RECT& where)
 {
     ::PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, Middle(where));
@@ -48,7 +59,7 @@ void SendClick(HWND window, const RECT& where)
 DialogRun RunPicker(ListView& target, HWND centre, const std::wstring& folder, const PickChoice& choice,
                     UINT deadlineMs)
 {
-    ConfigMgr::Instance()->SetDefaultFolder(Korvel::Text::TextFromWide<TChar>(folder));
+    ConfigMgr::Instance()->SetDefaultFolder(Korvel::Text::TextFromWide<TChar>(FullFolderPath(folder)));
     CFileAddDialog dialog(centre);
     dialog.SetTargetList(&target);
     DialogRun run;

@@ -27,8 +27,12 @@ struct PickChoice {
     std::vector<int> indexes;
 };
 
-// Opens the picker on folder (through DefaultFolder, which it sets first), checks the
-// chosen pictures by clicking them and presses OK.
+// A folder as the shell's tree names it: absolute (a relative one is taken from the current
+// folder), without a closing separator.
+std::wstring FullFolderPath(const std::wstring& folder);
+
+// Opens the picker on folder (through DefaultFolder, which it sets to the folder's full
+// path first), checks the chosen pictures by clicking them and presses OK.
 DialogRun RunPicker(ListView& target, HWND centre, const std::wstring& folder, const PickChoice& choice,
                     UINT deadlineMs = 60000);
 

@@ -114,6 +114,22 @@ void ClickPicture(CFileAddDialog& dialog, int index)
     test::SendClick(dialog.Picker().GetWindowHandle(), item->GetViewRect(dialog.Picker().ScrollPosition()));
 }
 
+// The process's current folder for one scope.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const std::wstring& folder)
+    {
+        ::GetCurrentDirectoryW(MAX_PATH, previous_);
+        ::SetCurrentDirectoryW(folder.c_str());
+    }
+    ~CurrentFolder() { ::SetCurrentDirectoryW(previous_); }
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+private:
+    wchar_t previous_[MAX_PATH] = {};
+};
+
 class PickerTest : public testing::Test {
 protected:
     static void SetUpTestSuite() { ::OleInitialize(nullptr); }
@@ -317,11 +333,13 @@ TEST_F(PickerTest, ConfirmAddsCheckedPhotosWithinTheLimits)
         {"PostFileLimit reached on the way", 0, 3, {true, {}}, 3, true},
         {"nothing checked", 99, 0, {false, {}}, 99, false},
     };
+    // The folder named as a tool's user would, from the current folder and with a separator.
+    const CurrentFolder here(dir_.Path().wstring());
     for (const auto& c : cases) {
         target_.Clear();
         Queue(c.queued);
         ConfigMgr::Instance()->SetPostFileLimit(static_cast<std::uint16_t>(c.fileLimit));
-        const test::DialogRun run = test::RunPicker(target_, nullptr, folder, c.choice, 10000);
+        const test::DialogRun run = test::RunPicker(target_, nullptr, L"five\\", c.choice, 10000);
         EXPECT_EQ(run.result, 0) << c.name;
         EXPECT_EQ(run.problem, L"") << c.name;
         EXPECT_EQ(target_.Count(), c.count) << c.name;
@@ -331,6 +349,7 @@ TEST_F(PickerTest, ConfirmAddsCheckedPhotosWithinTheLimits)
             EXPECT_EQ(run.messages[0].text, L"文件数量超过限制");
         }
     }
+    EXPECT_EQ(DefaultFolder(), folder);
 }
 
 TEST_F(PickerTest, QueuedPathsAreSkippedAndAddedPhotosGetTheirFileTimes)
