@@ -58,7 +58,10 @@ bool WinINetDowner::WaitCompletion(long before, Korvel::InternetHandle& internet
         }
         ::WaitForSingleObject(requestComplete_.Get(), static_cast<DWORD>(deadline - now));
     }
-    if (completions_ != before && !stopping_) return true;
+    if (completions_ != before && !stopping_) {
+        timedOut_ = false;  // it completed just in time
+        return true;
+    }
     {
         Lock lock(handleLock_);
         requestHandle_.Reset();
@@ -278,8 +281,6 @@ void WinINetDowner::ReadHeaders(HINTERNET request)
     using namespace Network;
     DWORD status = 0;
     if (Inet::QueryNumber(request, HTTP_QUERY_STATUS_CODE, status)) status_ = static_cast<int>(status);
-    // A slow server must not stall us for longer on each read than on connecting.
-    Inet::SetTimeouts(request, timeoutMs_);
 
     DWORD size = 0;
     if (Inet::QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH, size)) {
