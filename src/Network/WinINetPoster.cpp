@@ -37,13 +37,7 @@ constexpr DWORD kBlock = 512;
 std::atomic<DWORD> g_connectTimeout{30000};
 std::atomic<DWORD> g_idleTimeout{60000};
 
-void ApplyTimeouts(HINTERNET handle)
-{
-    DWORD connect = g_connectTimeout, idle = g_idleTimeout;
-    ::InternetSetOption(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof(connect));
-    ::InternetSetOption(handle, INTERNET_OPTION_SEND_TIMEOUT, &idle, sizeof(idle));
-    ::InternetSetOption(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &idle, sizeof(idle));
-}
+void ApplyTimeouts(HINTERNET handle) { Network::Inet::SetTimeouts(handle, g_connectTimeout, g_idleTimeout); }
 
 bool WriteAll(HINTERNET request, const std::string& bytes)
 {
