@@ -112,8 +112,9 @@ void WinINetPoster::Fail(int error)
 
 DWORD WinINetPoster::RequestFlags(Network::Scheme scheme)
 {
-    if (scheme == Network::Scheme::Https)
-        return INTERNET_FLAG_SECURE | INTERNET_FLAG_IGNORE_CERT_CN_INVALID | INTERNET_FLAG_IGNORE_CERT_DATE_INVALID;
+    // The certificate is checked in full: one for another host name or out of date fails
+    // the post like a refused connection, or anyone on the path could read and change it.
+    if (scheme == Network::Scheme::Https) return INTERNET_FLAG_SECURE;
     return INTERNET_FLAG_NO_CACHE_WRITE;
 }
 

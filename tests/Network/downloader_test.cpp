@@ -2,18 +2,18 @@
 // response, percent, and every way a download can end.
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 
 #include "Network/Codepage.h"
 #include "Network/WinINetDowner.h"
 #include "Network/WireText.h"
+#include "DownloadSink.h"
 #include "support/LoopbackServer.h"
 #include "support/MessagePump.h"
 
 namespace {
 
+using test::DownloadSink;
 using test::HttpResponse;
 using test::LoopbackServer;
 using test::ServerScript;
@@ -23,49 +23,6 @@ TString T(const std::wstring& w) { return w; }
 #else
 TString T(const std::wstring& w) { return Network::Codepage::AnsiFromWide(w); }
 #endif
-
-class DownloadSink : public IDownloaderEvent {
-public:
-    void OnDownloadComplete(int id) override { Final(id, -1); }
-    void OnDownloadError(int id, int code) override { Final(id, code); }
-    void OnDownloadProgress(int, std::uint64_t bytes, TString) override
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ++progress;
-        lastProgress = bytes;
-    }
-    void OnFileSizeKnown() override { ++sizeKnown; }
-    void OnFileNameKnown() override { ++nameKnown; }
-
-    bool WaitFinal(int timeoutMs = 20000)
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return finals > 0; });
-    }
-
-    int finals = 0, completes = 0, errors = 0, lastError = -100, lastId = 0;
-    int progress = 0, sizeKnown = 0, nameKnown = 0;
-    std::uint64_t lastProgress = 0;
-
-private:
-    void Final(int id, int code)
-    {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            ++finals;
-            lastId = id;
-            if (code < 0) {
-                ++completes;
-            } else {
-                ++errors;
-                lastError = code;
-            }
-        }
-        changed_.notify_all();
-    }
-    std::mutex mutex_;
-    std::condition_variable changed_;
-};
 
 class DownloaderTest : public testing::Test {
 protected:
