@@ -18,6 +18,14 @@ if [ "$(id -u)" -ne 0 ]; then
   SUDO=sudo
 fi
 
+# A deb-src file that an older scripts/deps.sh wrote may contradict the machine's own
+# entries, and apt then reads no sources at all; deps.sh writes a sound one again later.
+src_list=/etc/apt/sources.list.d/snapferry-src.sources
+if [ -e "$src_list" ] && ! apt-cache policy >/dev/null 2>&1; then
+  echo "apt-ensure: apt cannot read its sources; removing $src_list" >&2
+  $SUDO rm -f "$src_list"
+fi
+
 stamp_dir=/run; [ -w "$stamp_dir" ] || stamp_dir=/tmp
 stamp="$stamp_dir/snapferry-apt-updated"
 [ -z "$forget_stamp" ] || $SUDO rm -f "$stamp"

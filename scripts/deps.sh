@@ -2,12 +2,14 @@
 # Builds the third-party libraries that the plug-in links statically, once per
 # Windows target, into a cache outside the checkout:
 #
-#   $SNAPFERRY_CACHE/deps/<target>/<lib>-<upstream-version>/{include,lib}
-#   $SNAPFERRY_CACHE/deps/<target>/deps.cmake   (paths for the CMake project)
+#   $SNAPFERRY_CACHE/deps/<target>/<lib>-<Debian revision>/{include,lib}
+#   $SNAPFERRY_CACHE/deps/<target>/deps.cmake     (paths for the CMake project)
+#   $SNAPFERRY_CACHE/deps/<target>/manifest.tsv   (what each library was built from)
 #
-# Sources are Debian's own (apt-get source), built from the pristine upstream
-# tarball so every developer and CI get bit-for-bit the same inputs without
-# any network access beyond the Debian archive.
+# Sources are Debian's own source packages (apt-get source), the newest
+# revision the configured suites offer, unpacked with Debian's patch series so
+# the security fixes of the point releases are in; nothing is fetched from
+# anywhere but the Debian archive.
 set -euo pipefail
 
 usage() {
@@ -16,7 +18,8 @@ Usage: scripts/deps.sh [TARGET...]
 
 Builds the static third-party libraries for each TARGET (default: all of
 ${ALL_TARGETS[*]}) into \${SNAPFERRY_CACHE:-\$HOME/.cache/snapferry}/deps/<target>/
-and writes deps.cmake there. Does nothing when everything is already built.
+and writes deps.cmake and manifest.tsv there. Does nothing when everything is
+already built from the newest Debian revision that can be fetched.
 EOF
 }
 
@@ -77,147 +80,8 @@ ensure_tools() {
   done
 }
 
-# ---------------------------------------------------------------------------
-# Source versions, as the apt source index knows them.
-
-declare -A DEBVER=()    # source package -> newest Debian version
-declare -A ORIG=()      # source package -> "sha256 size filename" of its .orig tarball
-SRC_LIST_FILE=/etc/apt/sources.list.d/snapferry-src.sources
-
-# Reads `apt-cache showsrc` records and keeps, per source package, the newest
-# version and the checksum line of that version's upstream tarball.
-resolve_versions() {
-  local srcs=() lib kind pkg ver rest
-  for lib in "${LIBS[@]}"; do srcs+=("${SRCPKG[$lib]}"); done
-  DEBVER=(); ORIG=()
-  declare -A seen_orig=()
-  while read -r kind pkg ver rest; do
-    if [[ $kind == V ]]; then
-      if [[ -z ${DEBVER[$pkg]:-} ]] || dpkg --compare-versions "$ver" gt "${DEBVER[$pkg]}"; then
-        DEBVER[$pkg]=$ver
-      fi
-    else
-      seen_orig["$pkg $ver"]=$rest
-    fi
-  done < <(apt-cache showsrc --only-source "${srcs[@]}" 2>/dev/null | awk '
-    /^Package:/ { pkg = $2; next }
-    /^Version:/ { ver = $2; print "V", pkg, ver; next }
-    /^Checksums-Sha256:/ { sums = 1; next }
-    sums && /^ / { if ($3 ~ /\.orig\.tar\.[a-z0-9]+$/) print "F", pkg, ver, $1, $2, $3; next }
-    { sums = 0 }' || true)
-  for pkg in "${srcs[@]}"; do
-    [[ -n ${DEBVER[$pkg]:-} ]] || return 1
-    ORIG[$pkg]=${seen_orig["$pkg ${DEBVER[$pkg]}"]:-}
-    [[ -n ${ORIG[$pkg]} ]] || die "apt has no upstream tarball for $pkg ${DEBVER[$pkg]}"
-  done
-}
-
-has_deb_src() {
-  local f
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [[ -r $f ]] && grep -Eq '^[[:space:]]*deb-src[[:space:]]' "$f" && return 0
-  done
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [[ -r $f ]] && grep -Eiq '^Types:.*deb-src' "$f" && return 0
-  done
-  return 1
-}
-
-# Adds deb-src twins of the configured deb entries (same suites, security
-# included, same keys), since apt-get source has nothing to work with otherwise.
-add_deb_src() {
-  local inputs=() f body
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
-    [[ -r $f && $f != "$SRC_LIST_FILE" ]] && inputs+=("$f")
-  done
-  (( ${#inputs[@]} )) || die "no apt sources found to mirror as deb-src"
-  body=$(awk -f "$HERE/deps/deb-src.awk" "${inputs[@]}")
-  [[ -n $body ]] || die "no enabled 'deb' entries found in ${inputs[*]}"
-  say "adding deb-src entries in $SRC_LIST_FILE"
-  printf '# Source entries for scripts/deps.sh (apt-get source); mirrors the deb entries.\n\n%s\n' "$body" \
-    | as_root tee "$SRC_LIST_FILE.new" >/dev/null
-  as_root mv -f "$SRC_LIST_FILE.new" "$SRC_LIST_FILE"
-}
-
-APT_REFRESHED=0
-refresh_apt_lists() {
-  (( APT_REFRESHED )) && return 0
-  say "apt-get update"
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  APT_REFRESHED=1
-}
-
-ensure_versions() {
-  resolve_versions && return 0
-  has_deb_src || add_deb_src
-  refresh_apt_lists
-  resolve_versions || die "apt-cache showsrc does not know all of: $(for l in "${LIBS[@]}"; do printf '%s ' "${SRCPKG[$l]}"; done)"
-}
-
-upstream_version() {  # Debian version -> upstream version
-  local v=$1
-  [[ $v == *:* ]] && v=${v#*:}
-  [[ $v == *-* ]] && v=${v%-*}
-  printf '%s' "$v"
-}
-
-# ---------------------------------------------------------------------------
-# Downloads. The tarball index entry is signed through the Release file, so
-# it is checked against that; the .dsc is an extra check when it arrives
-# (security-suite .dsc files are sometimes missing on the mirror).
-
-sha256_of() { sha256sum "$1" | cut -d' ' -f1; }
-
-dsc_sha256() {  # dsc file, file name -> sha256 listed in the dsc
-  awk -v name="$2" '
-    /^Checksums-Sha256:/ { sums = 1; next }
-    sums && /^ / { if ($3 == name) print $1; next }
-    { sums = 0 }' "$1"
-}
-
-declare -A TARBALL=()   # source package -> verified tarball path
-fetch_source() {
-  local pkg=$1 version=${DEBVER[$1]} sha size name dl rc=0 got dsc listed f
-  read -r sha size name <<<"${ORIG[$pkg]}"
-  if [[ -f $CACHE/src/$name ]] && [[ $(sha256_of "$CACHE/src/$name") == "$sha" ]]; then
-    TARBALL[$pkg]=$CACHE/src/$name
-    return 0
-  fi
-  mkdir -p "$CACHE/src"
-  dl=$(mktemp -d "$CACHE/src/.download.XXXXXX")
-  say "downloading source $pkg $version"
-  local apt_opts=(--download-only)
-  # As root apt would hand the download to its _apt user, who cannot write
-  # into a private cache directory; fetching as root is what we want here.
-  [[ $(id -u) -eq 0 ]] && apt_opts+=(-o APT::Sandbox::User=root)
-  (cd "$dl" && apt-get source "${apt_opts[@]}" "$pkg=$version") >"$dl.log" 2>&1 || rc=$?
-  if [[ ! -f $dl/$name ]]; then
-    sed 's/^/  | /' "$dl.log" >&2
-    rm -rf "$dl" "$dl.log"
-    return 1
-  fi
-  (( rc == 0 )) || say "apt-get source $pkg reported errors (exit $rc); using the upstream tarball it fetched"
-  got=$(sha256_of "$dl/$name")
-  dsc=
-  for f in "$dl"/*.dsc; do [[ -f $f ]] && dsc=$f; done
-  if [[ -n $dsc ]]; then
-    listed=$(dsc_sha256 "$dsc" "$name")
-    if [[ $listed != "$got" ]]; then
-      mv -f "$dl/$name" "$CACHE/src/$name.rejected"
-      rm -rf "$dl" "$dl.log"
-      die "SHA-256 of $name ($got) does not match $(basename "$dsc") (${listed:-not listed}); kept as $CACHE/src/$name.rejected"
-    fi
-  fi
-  if [[ $got != "$sha" ]]; then
-    mv -f "$dl/$name" "$CACHE/src/$name.rejected"
-    rm -rf "$dl" "$dl.log"
-    die "SHA-256 of $name ($got) does not match the apt index ($sha); kept as $CACHE/src/$name.rejected"
-  fi
-  mv -f "$dl/$name" "$CACHE/src/$name"
-  [[ -n $dsc ]] && mv -f "$dsc" "$CACHE/src/"
-  rm -rf "$dl" "$dl.log"
-  TARBALL[$pkg]=$CACHE/src/$name
-}
+# shellcheck source=scripts/deps/sources.sh
+. "$HERE/deps/sources.sh"
 
 # ---------------------------------------------------------------------------
 # Build recipes. Everything from here to the end of the recipes feeds the
@@ -310,7 +174,8 @@ build_cryptopp() {
     CXXFLAGS="-DNDEBUG -O2 -std=c++20 $(arch_cflags "$t") -ffunction-sections -fdata-sections"
   mkdir -p "$prefix/include/cryptopp" "$prefix/lib"
   cp "$src"/*.h "$prefix/include/cryptopp/"
-  cp "$src/libcryptopp.a" "$prefix/lib/"
+  # Debian's patches name the library libcrypto++.a.
+  cp "$src"/libcrypto*.a "$prefix/lib/"
 }
 
 build_log4cplus() {
@@ -334,11 +199,23 @@ prune_install() {  # prefix
   rm -rf "$1/bin" "$1/share" "$1/lib/pkgconfig" "$1/lib/cmake" "$1/lib/libpng"
 }
 
-RECIPE_COMMON=(arch_cflags write_toolchain cmake_lib prune_install)
+RECIPE_COMMON=(unpack_source arch_cflags write_toolchain cmake_lib prune_install)
 
 # ---------------------------------------------------------------------------
 
-lib_dir() { printf '%s/deps/%s/%s-%s' "$CACHE" "$2" "$1" "$(upstream_version "${DEBVER[${SRCPKG[$1]}]}")"; }
+# Keyed by the Debian revision (without its epoch, which no path needs), so a
+# new revision rebuilds.
+lib_dir() {  # lib target
+  local ver=${SRCVER[${SRCPKG[$1]}]}
+  printf '%s/deps/%s/%s-%s' "$CACHE" "$2" "$1" "${ver#*:}"
+}
+
+# The one archive of a library whose file name Debian's patches may change.
+archive_in() {  # prefix glob
+  # shellcheck disable=SC2206  # the pattern is meant to glob
+  local found=("$1"/lib/$2)
+  printf '%s' "${found[0]}"
+}
 
 wanted() {  # lib target
   [[ -z ${ONLY_FOR[$1]:-} || ${ONLY_FOR[$1]} == "$2" ]]
@@ -381,7 +258,7 @@ set(SF_PNG_LIBRARY "$png/lib/libpng16.a")
 set(SF_TIFF_INCLUDE_DIR "$tiff/include")
 set(SF_TIFF_LIBRARY "$tiff/lib/libtiff.a")
 set(SF_CRYPTOPP_INCLUDE_DIR "$cryptopp/include")
-set(SF_CRYPTOPP_LIBRARY "$cryptopp/lib/libcryptopp.a")
+set(SF_CRYPTOPP_LIBRARY "$(archive_in "$cryptopp" 'libcrypto*.a')")
 set(SF_ZLIB_INCLUDE_DIR "/usr/$t/include")
 set(SF_ZLIB_LIBRARY "/usr/$t/lib/libz.a")
 EOF
@@ -392,7 +269,7 @@ EOF
 # with LOG4CPLUS_STATIC, UNICODE and _UNICODE defined. Built without its
 # thread pool, so AsyncAppend=true appends synchronously.
 set(SF_LOG4CPLUS_INCLUDE_DIR "$log4cplus/include")
-set(SF_LOG4CPLUS_LIBRARY "$log4cplus/lib/liblog4cplusSU.a")
+set(SF_LOG4CPLUS_LIBRARY "$(archive_in "$log4cplus" 'liblog4cplusSU*.a')")
 set(SF_DEPS_EXTRA_LIBS ws2_32)
 EOF
   else
@@ -419,13 +296,35 @@ write_deps_cmake() {  # target
   say "wrote $file"
 }
 
+# What each library of a target was built from, gathered from the records
+# kept beside the libraries themselves.
+write_manifest() {  # target
+  local t=$1 lib dir file
+  file=$CACHE/deps/$t/manifest.tsv
+  {
+    printf '# Libraries of %s, built by scripts/deps.sh from Debian source packages
+' "$t"
+    printf '# with Debian'"'"'s patch series applied; rewritten on every run, do not edit.
+'
+    printf '# library\tsource package\tDebian revision\tupstream\tpatches\tfiles (name=sha256)\n'
+    for lib in "${LIBS[@]}"; do
+      wanted "$lib" "$t" || continue
+      dir=$(lib_dir "$lib" "$t")
+      [[ -r $dir/.source ]] || die "$dir has no .source record"
+      cat "$dir/.source"
+    done
+  } >"$file.tmp"
+  mv -f "$file.tmp" "$file"
+}
+
 build_one() {  # lib target
   local lib=$1 t=$2 dir src bld log start dep_args=() dep rc
   dir=$(lib_dir "$lib" "$t")
   src=$WORK/$t/$lib-src
   bld=$WORK/$t/$lib-build
   log=$CACHE/logs/$t/$lib.log
-  mkdir -p "$src" "$bld" "$(dirname "$log")"
+  rm -rf "$src"
+  mkdir -p "$bld" "$(dirname "$log")"
   for dep in ${LIB_DEPS[$lib]:-}; do dep_args+=("$(lib_dir "$dep" "$t")"); done
   start=$SECONDS
   say "building $(basename "$dir") for $t (log: $log)"
@@ -434,9 +333,11 @@ build_one() {  # lib target
   set +e
   (
     set -e
-    tar -xf "${TARBALL[${SRCPKG[$lib]}]}" -C "$src" --strip-components=1
+    [[ -z ${SRCNOTE[${SRCPKG[$lib]}]:-} ]] || echo "note: ${SRCNOTE[${SRCPKG[$lib]}]}"
+    unpack_source "$(dsc_of "${SRCPKG[$lib]}")" "$src"
     "build_${lib//-/_}" "$t" "$src" "$bld" "$dir.tmp" "${dep_args[@]}"
     prune_install "$dir.tmp"
+    source_record "$lib" "$src" >"$dir.tmp/.source"
   ) >"$log" 2>&1
   rc=$?
   set -e
@@ -483,42 +384,23 @@ main() {
   ensure_tools
   ensure_versions
 
-  local todo=() needed_src=()
-  plan() {
-    todo=(); needed_src=()
-    for t in "${targets[@]}"; do
-      for lib in "${LIBS[@]}"; do
-        wanted "$lib" "$t" || continue
-        compute_stamp "$lib" "$t"
-        if ! is_current "$lib" "$t"; then
-          todo+=("$lib/$t")
-          [[ " ${needed_src[*]} " == *" ${SRCPKG[$lib]} "* ]] || needed_src+=("${SRCPKG[$lib]}")
-        fi
-      done
+  # The revision decides the cache key, so it is settled (and its files are
+  # in the cache) before anything is planned.
+  choose_revisions
+
+  local todo=()
+  for t in "${targets[@]}"; do
+    for lib in "${LIBS[@]}"; do
+      wanted "$lib" "$t" || continue
+      compute_stamp "$lib" "$t"
+      is_current "$lib" "$t" || todo+=("$lib/$t")
     done
-  }
-  plan
+  done
 
   if (( ${#todo[@]} == 0 )); then
-    for t in "${targets[@]}"; do write_deps_cmake "$t"; done
+    for t in "${targets[@]}"; do write_deps_cmake "$t"; write_manifest "$t"; done
     say "up to date: ${targets[*]} (in $CACHE/deps)"
     exit 0
-  fi
-
-  # Fetch everything first; a 404 usually means the lists are older than the
-  # archive, so refresh them once and plan again with the newer versions.
-  local pkg failed=()
-  rm -rf "$CACHE/src"/.download.*
-  for pkg in "${needed_src[@]}"; do fetch_source "$pkg" || failed+=("$pkg"); done
-  if (( ${#failed[@]} )); then
-    (( APT_REFRESHED )) && die "could not download the sources of: ${failed[*]}"
-    say "download failed for ${failed[*]}; refreshing the apt lists and retrying"
-    refresh_apt_lists
-    resolve_versions || die "apt-cache showsrc lost track of the sources after apt-get update"
-    plan
-    for pkg in "${needed_src[@]}"; do
-      fetch_source "$pkg" || die "could not download the sources of $pkg"
-    done
   fi
 
   WORK=$(mktemp -d "${TMPDIR:-/tmp}/snapferry-deps.XXXXXX")
@@ -533,7 +415,7 @@ main() {
   TIMES=()
   local total_start=$SECONDS item
   for item in "${todo[@]}"; do build_one "${item%%/*}" "${item#*/}"; done
-  for t in "${targets[@]}"; do write_deps_cmake "$t"; done
+  for t in "${targets[@]}"; do write_deps_cmake "$t"; write_manifest "$t"; done
   say "build times:"
   printf '  %s\n' "${TIMES[@]}"
   say "all done in $((SECONDS - total_start))s"

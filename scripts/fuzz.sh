@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
-# Fuzzes the image decoders: builds the libFuzzer targets with clang, AddressSanitizer and
+# Fuzzes the image decoders, and the whole way of a web picture (detection, thumbnail,
+# upload preparation under every type word): builds the libFuzzer targets with clang, AddressSanitizer and
 # UBSan in build/fuzz, replays the kept regression inputs, then runs each target for
 # FUZZ_SECONDS seconds (default 60). Exits non-zero when any target crashes; the input that
 # did it is left in build/fuzz/crashes/<target>/ (copy it into
 # tests/image/fuzz/regressions/ once fixed).
-# Usage: scripts/fuzz.sh [TARGET...]   targets: detect bmp gif jpeg png tiff
+# Usage: scripts/fuzz.sh [TARGET...]   targets: detect bmp gif jpeg png tiff prepare
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build/fuzz
 seconds=${FUZZ_SECONDS:-60}
 jobs=${JOBS:-$(nproc)}
-all=(detect bmp gif jpeg png tiff)
+all=(detect bmp gif jpeg png tiff prepare)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
 

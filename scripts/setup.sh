@@ -20,6 +20,7 @@ packages=(
   time  # peak memory of the image benchmark
   # the upload receiver and the demo
   php-cli curl
+  openssl  # certificates for the HTTPS test
 )
 "$here/apt-ensure.sh" "${packages[@]}"
 

@@ -50,6 +50,13 @@ INTERNET_STATUS_CALLBACK SetStatusCallback(HINTERNET internet, INTERNET_STATUS_C
     return SF_INET(::InternetSetStatusCallback)(internet, callback);
 }
 
+void SetTimeouts(HINTERNET handle, DWORD connectMs, DWORD idleMs)
+{
+    ::InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connectMs, sizeof connectMs);
+    for (DWORD option : {INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+        ::InternetSetOptionW(handle, option, &idleMs, sizeof idleMs);
+}
+
 bool QueryNumber(HINTERNET request, DWORD info, DWORD& value)
 {
     DWORD size = sizeof value;

@@ -15,6 +15,8 @@ HINTERNET OpenUrl(HINTERNET internet, const TString& url, DWORD flags, DWORD_PTR
 BOOL SendRequestEx(HINTERNET request, const TString& headers, DWORD bodyLength);
 BOOL EndRequest(HINTERNET request);
 INTERNET_STATUS_CALLBACK SetStatusCallback(HINTERNET internet, INTERNET_STATUS_CALLBACK callback);
+// Connecting gives up after connectMs; sending and each wait for received data after idleMs.
+void SetTimeouts(HINTERNET handle, DWORD connectMs, DWORD idleMs);
 
 // A header as a number (HTTP_QUERY_FLAG_NUMBER is added).
 bool QueryNumber(HINTERNET request, DWORD info, DWORD& value);

@@ -15,11 +15,21 @@ namespace {
 
 constexpr DWORD kReadBlock = 3072;
 
+// WinINet's own time-out error; Wine hands on the socket's.
+bool IsTimeout(DWORD error) { return error == ERROR_INTERNET_TIMEOUT || error == WSAETIMEDOUT; }
+
 }  // namespace
 
 WinINetDowner::WinINetDowner() = default;
 
 WinINetDowner::~WinINetDowner()
+{
+    if (!worker_ || ::GetThreadId(worker_.Get()) == ::GetCurrentThreadId()) return;
+    Stop();
+    ::WaitForSingleObject(worker_.Get(), INFINITE);
+}
+
+void WinINetDowner::Stop()
 {
     if (!worker_ || ::GetThreadId(worker_.Get()) == ::GetCurrentThreadId()) return;
     stopping_ = true;
@@ -29,17 +39,33 @@ WinINetDowner::~WinINetDowner()
         requestHandle_.Reset();
     }
     requestComplete_.Set();  // the worker may be waiting for a completion
-    ::WaitForSingleObject(worker_.Get(), INFINITE);
 }
 
 // Waits for WinINet to complete the operation started when the count of completions stood
-// at before. When the downloader is stopping, closes the session so the operation is
-// cancelled, and still waits for its completion: until then WinINet may write into our
-// buffers and call us back. False when stopping.
+// at before. When the downloader is stopping, or the operation takes longer than the
+// time-out, closes the request and the session so the operation is cancelled, and still
+// waits for its completion: until then WinINet may write into our buffers and call us back.
+// False when stopping or timed out.
 bool WinINetDowner::WaitCompletion(long before, Korvel::InternetHandle& internet)
 {
-    while (completions_ == before && !stopping_) requestComplete_.Wait();
-    if (!stopping_) return true;
+    // Later than WinINet's own time-outs, which end the operation more gently where they work.
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs_ + timeoutMs_ / 2;
+    while (completions_ == before && !stopping_) {
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline) {
+            timedOut_ = true;
+            break;
+        }
+        ::WaitForSingleObject(requestComplete_.Get(), static_cast<DWORD>(deadline - now));
+    }
+    if (completions_ != before && !stopping_) {
+        timedOut_ = false;  // it completed just in time
+        return true;
+    }
+    {
+        Lock lock(handleLock_);
+        requestHandle_.Reset();
+    }
     internet.Reset();
     while (completions_ == before) ::WaitForSingleObject(requestComplete_.Get(), 100);
     return false;
@@ -74,6 +100,9 @@ bool WinINetDowner::Download(const TString& url, Network::ByteStream* output)
     output_ = output;
     state_ = 0;
     error_ = 0;
+    status_ = 0;
+    stopping_ = false;
+    timedOut_ = false;
     fileSize_ = 0;
     request_ = nullptr;
     {
@@ -157,11 +186,15 @@ void CALLBACK WinINetDowner::StatusCallback(HINTERNET, DWORD_PTR context, DWORD 
     const auto* result = static_cast<const INTERNET_ASYNC_RESULT*>(info);
     switch (status) {
     case INTERNET_STATUS_HANDLE_CREATED:
-        if (result) self->request_ = reinterpret_cast<HINTERNET>(result->dwResult);
+        if (result) {
+            self->request_ = reinterpret_cast<HINTERNET>(result->dwResult);
+            // Before it connects: a request takes its time-outs along when it does.
+            Network::Inet::SetTimeouts(self->request_, self->timeoutMs_, self->timeoutMs_);
+        }
         break;
     case INTERNET_STATUS_REQUEST_COMPLETE:
-        self->openFailed_ = !result || result->dwResult == 0;
-        self->openError_ = result ? result->dwError : 0;
+        self->completionFailed_ = !result || result->dwResult == 0;
+        self->completionError_ = result ? result->dwError : 0;
         ++self->completions_;
         self->requestComplete_.Set();
         break;
@@ -188,6 +221,7 @@ void WinINetDowner::Work()
     } else if (Inet::SetStatusCallback(internet.Get(), &StatusCallback) == INTERNET_INVALID_STATUS_CALLBACK) {
         Fail(CallbackRefused);
     } else {
+        Inet::SetTimeouts(internet.Get(), timeoutMs_, timeoutMs_);
         const long before = completions_;
         HINTERNET opened = Inet::OpenUrl(internet.Get(), url_, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE,
                                          reinterpret_cast<DWORD_PTR>(this));
@@ -197,12 +231,20 @@ void WinINetDowner::Work()
             request_ = opened;
             state_ = state_ | Opened;
         } else if (error == ERROR_IO_PENDING) {
-            WaitCompletion(before, internet);
-            if (openFailed_ && !stopping_) {
+            if (!WaitCompletion(before, internet)) {
+                // Closing the session closed the request with it.
+                request_ = nullptr;
+                if (timedOut_) Fail(TimedOut);
+            } else if (completionFailed_) {
                 // A refused or failed connection completes with no handle: WinINet has closed it.
                 request_ = nullptr;
-                Fail(OpenError);
-                SF_LOG_TEXT(SF_T("打开URL错误，URL："), url_.c_str());
+                if (IsTimeout(completionError_)) {
+                    timedOut_ = true;
+                    Fail(TimedOut);
+                } else {
+                    Fail(OpenError);
+                    SF_LOG_TEXT(SF_T("打开URL错误，URL："), url_.c_str());
+                }
             } else {
                 state_ = state_ | Opened;
             }
@@ -210,7 +252,7 @@ void WinINetDowner::Work()
             Fail(OpenError);
             SF_LOG_TEXT(SF_T("打开URL错误，URL："), url_.c_str());
         }
-        if (!request_) Fail(NoRequest);
+        if (!request_ && !timedOut_) Fail(NoRequest);
         Lock lock(handleLock_);
         request = request_;
         requestHandle_.Reset(request_);
@@ -237,10 +279,14 @@ void WinINetDowner::Work()
 void WinINetDowner::ReadHeaders(HINTERNET request)
 {
     using namespace Network;
+    DWORD status = 0;
+    if (Inet::QueryNumber(request, HTTP_QUERY_STATUS_CODE, status)) status_ = static_cast<int>(status);
+
     DWORD size = 0;
     if (Inet::QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH, size)) {
         fileSize_ = size;
         if (sink_) sink_->OnFileSizeKnown();
+        if (fileSize_ > kSizeLimit) Fail(TooLarge);
     } else {
         SF_LOG(SF_T("获取服务器文件大小错误"));
         fileSize_ = 0;
@@ -290,7 +336,15 @@ void WinINetDowner::ReadBody(HINTERNET request, Korvel::InternetHandle& internet
                 Fail(ReadError);
                 return;
             }
-            if (!WaitCompletion(before, internet)) return;
+            if (!WaitCompletion(before, internet)) {
+                if (timedOut_) Fail(TimedOut);
+                return;
+            }
+            // A read that failed on WinINet's side reports it here; the buffer holds nothing.
+            if (completionFailed_) {
+                Fail(IsTimeout(completionError_) ? TimedOut : ReadError);
+                return;
+            }
         }
         if (record.dwBufferLength == 0) break;
         if (output_) output_->Write(readBuffer_, record.dwBufferLength, 1);

@@ -31,7 +31,11 @@ protected:
 class WinINetDowner {
 public:
     enum State : std::uint32_t { Opened = 1, Failed = 8, Complete = 16 };
-    enum Error : int { OpenError = 0, NoRequest = 6, ReadError = 16, CallbackRefused = 17 };
+    enum Error : int { OpenError = 0, NoRequest = 6, ReadError = 16, CallbackRefused = 17, TimedOut = 18, TooLarge = 19 };
+    // Downloads go into memory: a larger announced size is refused before any byte is read.
+    static constexpr std::uint64_t kSizeLimit = 10 * 1048576;
+    // How long connecting, and waiting for each piece of the answer, may take.
+    static constexpr DWORD kTimeoutMs = 30000;
 
     WinINetDowner();
     // Stops a download in flight and waits for it: its worker and WinINet's callbacks point
@@ -41,8 +45,14 @@ public:
     WinINetDowner& operator=(const WinINetDowner&) = delete;
 
     void SetEventSink(IDownloaderEvent* sink) { sink_ = sink; }
+    void SetTimeout(DWORD milliseconds) { timeoutMs_ = milliseconds; }
     // Starts the download and returns at once. One download at a time.
     bool Download(const TString& url, Network::ByteStream* output);
+    // Asks a download in flight to stop and returns at once; it raises no final event. The
+    // caller waits for Worker() to end before the downloader or the output stream goes.
+    void Stop();
+    // The worker of the last download, or null; it ends soon after its final event.
+    HANDLE Worker() const { return worker_.Get(); }
 
     int GetPercent();
     // 0 without a size, 100 when everything arrived, else the truncated percentage.
@@ -55,6 +65,8 @@ public:
     std::uint32_t GetState() const { return state_; }
     int GetErrorCode() const { return error_; }
     std::uint64_t GetBytesReceived();
+    // The response's HTTP status, 0 before one arrived.
+    int GetStatusCode() const { return status_; }
 
 private:
     static unsigned __stdcall ThreadProc(void* self);
@@ -64,6 +76,7 @@ private:
     void ReadBody(HINTERNET request, Korvel::InternetHandle& internet);
     void CloseRequest();
     bool WaitCompletion(long before, Korvel::InternetHandle& internet);
+    void SetTimeouts(HINTERNET handle);
     void Fail(int error);
 
     IDownloaderEvent* sink_ = nullptr;
@@ -90,8 +103,11 @@ private:
     char readBuffer_[3072 + 1] = {};
     INTERNET_BUFFERSA readRecord_{};
     std::atomic<long> completions_{0};  // REQUEST_COMPLETE notifications so far
-    DWORD openError_ = 0;          // error of the last completed asynchronous call
-    bool openFailed_ = false;
+    DWORD completionError_ = 0;          // error of the last completed asynchronous call
+    std::atomic<bool> completionFailed_{false};  // ... and whether it failed
+    std::atomic<bool> timedOut_{false};
+    DWORD timeoutMs_ = kTimeoutMs;
+    std::atomic<int> status_{0};
     SpeedCalculater sampler_;
     Network::ByteStream* output_ = nullptr;
 };

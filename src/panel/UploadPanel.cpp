@@ -10,7 +10,9 @@
 #include "platform/TextConv.h"
 #include "ui/Drawing.h"
 #include "ui/Reflection.h"
+#include "ui/forms/FileAddDialog.h"
 #include "ui/forms/MessageDialog.h"
+#include "ui/forms/WebImageDialog.h"
 #include "ui/listview/ListViewItem.h"
 
 using namespace Korvel::UI;
@@ -275,12 +277,27 @@ void UploadPanel::ShowLook()
 
 void UploadPanel::OnAddCommand()
 {
-    // The add-images dialog opens here once it exists; photos arrive by drops meanwhile.
+    CFileAddDialog dialog(window_);
+    dialog.SetTargetList(&ImageList);
+    HWND active = ::GetActiveWindow();
+    dialog.ShowModal(active ? active : window_);
+    AfterAdding();
 }
 
 void UploadPanel::OnAddUrlCommand()
 {
-    // The web image dialog opens here once it exists.
+    WebImageDialog dialog(&ImageList, window_);
+    HWND active = ::GetActiveWindow();
+    dialog.ShowModal(active ? active : window_);
+    AfterAdding();
+}
+
+void UploadPanel::AfterAdding()
+{
+    ImageList.Arrange();
+    ImageList.UpdateScrollBar();
+    ImageList.RepaintAll();
+    if (!ImageList.IsEmpty()) ShowLook();
 }
 
 void UploadPanel::OnSelectAll()

@@ -56,6 +56,8 @@ public:
     void OnPostCommand();
     void OnAddCommand();
     void OnAddUrlCommand();
+    // After a dialog that may have added photos.
+    void AfterAdding();
     void OnSelectAll();
     void OnRotate(Korvel::UI::ControlBase* tool);
     void OnDelete();

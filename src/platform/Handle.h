@@ -53,6 +53,12 @@ struct FileHandleTraits {
     static Type Invalid() { return INVALID_HANDLE_VALUE; }
     static void Close(Type h) { ::CloseHandle(h); }
 };
+// FindFirstFile's search, closed with FindClose.
+struct FindHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { ::FindClose(h); }
+};
 struct InternetHandleTraits {
     using Type = HINTERNET;
     static Type Invalid() { return nullptr; }
@@ -82,6 +88,7 @@ struct ModuleTraits {
 
 using Handle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
+using FindHandle = UniqueHandle<FindHandleTraits>;
 using InternetHandle = UniqueHandle<InternetHandleTraits>;
 using MemoryDC = UniqueHandle<MemoryDCTraits>;  // from CreateCompatibleDC
 using Bitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;

@@ -42,7 +42,7 @@ bool SaveBitmapPng(HBITMAP bitmap, const RECT& part, const wchar_t* path)
 bool CopyFromScreen(HWND wnd, BackBuffer& out)
 {
     if (!wnd) return false;
-    ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME | RDW_ALLCHILDREN);
     RECT r;
     ::GetWindowRect(wnd, &r);
     if (!out.Recreate(nullptr, r.right - r.left, r.bottom - r.top)) return false;

@@ -2,17 +2,18 @@
 // response, percent, and every way a download can end.
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 
 #include "Network/Codepage.h"
 #include "Network/WinINetDowner.h"
 #include "Network/WireText.h"
+#include "DownloadSink.h"
 #include "support/LoopbackServer.h"
+#include "support/MessagePump.h"
 
 namespace {
 
+using test::DownloadSink;
 using test::HttpResponse;
 using test::LoopbackServer;
 using test::ServerScript;
@@ -23,61 +24,31 @@ TString T(const std::wstring& w) { return w; }
 TString T(const std::wstring& w) { return Network::Codepage::AnsiFromWide(w); }
 #endif
 
-class DownloadSink : public IDownloaderEvent {
-public:
-    void OnDownloadComplete(int id) override { Final(id, -1); }
-    void OnDownloadError(int id, int code) override { Final(id, code); }
-    void OnDownloadProgress(int, std::uint64_t bytes, TString) override
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ++progress;
-        lastProgress = bytes;
-    }
-    void OnFileSizeKnown() override { ++sizeKnown; }
-    void OnFileNameKnown() override { ++nameKnown; }
-
-    bool WaitFinal(int timeoutMs = 20000)
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return finals > 0; });
-    }
-
-    int finals = 0, completes = 0, errors = 0, lastError = -100, lastId = 0;
-    int progress = 0, sizeKnown = 0, nameKnown = 0;
-    std::uint64_t lastProgress = 0;
-
-private:
-    void Final(int id, int code)
-    {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            ++finals;
-            lastId = id;
-            if (code < 0) {
-                ++completes;
-            } else {
-                ++errors;
-                lastError = code;
-            }
-        }
-        changed_.notify_all();
-    }
-    std::mutex mutex_;
-    std::condition_variable changed_;
-};
-
 class DownloaderTest : public testing::Test {
 protected:
     // Downloads path from the loopback server answering response; waits for the end.
     void Fetch(const std::string& response, const std::wstring& path = L"/photos/cat.jpg")
     {
+        ServerScript script;
+        script.response = response;
+        Fetch(script, path);
+    }
+    void Fetch(const ServerScript& script, const std::wstring& path = L"/photos/cat.jpg", DWORD timeoutMs = 0,
+               int waitMs = 20000)
+    {
+        Fetch(server, script, path, timeoutMs, waitMs);
+    }
+    void Fetch(LoopbackServer& server, const ServerScript& script, const std::wstring& path, DWORD timeoutMs,
+               int waitMs)
+    {
         sink = std::make_unique<DownloadSink>();
         out = std::make_unique<Network::MemoryByteStream>();
         downer = std::make_unique<WinINetDowner>();
         downer->SetEventSink(sink.get());
-        server.SetScript({response});
+        if (timeoutMs) downer->SetTimeout(timeoutMs);
+        server.SetScript(script);
         ASSERT_TRUE(downer->Download(T(server.Url(path)), out.get()));
-        ASSERT_TRUE(sink->WaitFinal());
+        ASSERT_TRUE(sink->WaitFinal(waitMs));
         ASSERT_EQ(sink->finals, 1);
     }
 
@@ -98,6 +69,7 @@ TEST_F(DownloaderTest, DownloadsTheImageWithNameTypeAndSize)
     EXPECT_EQ(downer->GetPercent(), 100);
     EXPECT_EQ(downer->GetFileName(), SF_T("cat.jpg"));
     EXPECT_EQ(downer->GetImageType(), 3);
+    EXPECT_EQ(downer->GetStatusCode(), 200);
     EXPECT_EQ(sink->sizeKnown, 1);
     EXPECT_EQ(sink->nameKnown, 0);
 
@@ -160,6 +132,65 @@ TEST_F(DownloaderTest, ShortBodyIsAReadError)
     EXPECT_EQ(sink->lastError, WinINetDowner::ReadError);
     EXPECT_EQ(out->Bytes(), std::string(1200, 'G')) << "what arrived is kept";
     EXPECT_EQ(downer->GetPercent(), 24);
+}
+
+TEST_F(DownloaderTest, AnnouncedSizeOverTheLimitIsRefusedUnread)
+{
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nContent-Length: " +
+                             std::to_string(WinINetDowner::kSizeLimit + 1) + "\r\nConnection: close\r\n\r\n";
+    Fetch(head + std::string(4096, 'P'));
+    EXPECT_EQ(sink->errors, 1);
+    EXPECT_EQ(sink->lastError, WinINetDowner::TooLarge);
+    EXPECT_EQ(out->Bytes(), "");
+
+    // Exactly at the limit is still a download.
+    const std::string body(WinINetDowner::kSizeLimit, 'L');
+    Fetch(HttpResponse(200, "Content-Type: image/png\r\n", body));
+    EXPECT_EQ(sink->completes, 1);
+    EXPECT_EQ(out->Bytes().size(), body.size());
+}
+
+TEST_F(DownloaderTest, AResetConnectionEndsAsAReadErrorKeepingOnlyRealBytes)
+{
+    // One whole read block arrives, then part of the next, then the connection is reset
+    // while that read waits for the rest.
+    const std::string first(3072, 'G'), part(1000, 'H');
+    ServerScript script;
+    script.response = "HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\nContent-Length: 50000\r\n\r\n" + first + part;
+    script.responseChunk = script.response.size();
+    script.responsePauseMs = 300;
+    script.resetAfterResponse = true;
+    Fetch(script);
+    EXPECT_EQ(sink->errors, 1);
+    EXPECT_EQ(sink->lastError, WinINetDowner::ReadError);
+    EXPECT_EQ(out->Bytes(), first) << "the failed read adds nothing";
+    EXPECT_EQ(downer->GetBytesReceived(), first.size());
+}
+
+TEST_F(DownloaderTest, AServerThatStopsAnsweringTimesOut)
+{
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\nContent-Length: 100000\r\n\r\n";
+    const struct {
+        const char* name;
+        std::size_t firstPiece;
+    } cases[] = {
+        {"before the head is complete", 20},
+        {"in the middle of the body", head.size() + 1000},
+    };
+    // A server each: a stalled one serves nobody else until its pause is over.
+    LoopbackServer servers[std::size(cases)];
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        ServerScript script;
+        script.response = head + std::string(99000, 'x');
+        script.responseChunk = cases[i].firstPiece;
+        script.responsePauseMs = 5000;
+        test::Stopwatch clock;
+        Fetch(servers[i], script, L"/stall.jpg", 600, 4000);
+        EXPECT_EQ(sink->errors, 1) << cases[i].name;
+        EXPECT_EQ(sink->lastError, WinINetDowner::TimedOut) << cases[i].name;
+        EXPECT_LT(clock.Elapsed(), 4000u) << "well before the server goes on: " << cases[i].name;
+        downer.reset();
+    }
 }
 
 TEST_F(DownloaderTest, RefusedConnectionIsAnError)

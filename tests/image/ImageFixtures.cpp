@@ -131,4 +131,27 @@ void Put32(Bytes& out, std::uint32_t v)
     Put16(out, v >> 16);
 }
 
+// A JPEG of ours with an Exif block holding only the DateTime tag.
+Bytes JpegWithDateTime(const char* text)
+{
+    const Bytes plain = Encode(Gradient(16, 16), CXIMAGE_FORMAT_JPG);
+    Bytes tiff = {'I', 'I', 42, 0};
+    Put32(tiff, 8);
+    Put16(tiff, 1);
+    Put16(tiff, 0x132);
+    Put16(tiff, 2);
+    Put32(tiff, 20);
+    Put32(tiff, 8 + 2 + 12 + 4);
+    Put32(tiff, 0);
+    tiff.insert(tiff.end(), text, text + 20);  // 19 characters and the zero
+    const std::size_t length = 2 + 6 + tiff.size();
+    Bytes out;
+    out.reserve(12 + tiff.size() + plain.size());
+    for (int b : {0xFF, 0xD8, 0xFF, 0xE1, int(length >> 8), int(length & 0xFF), int('E'), int('x'), int('i'), int('f'), 0, 0})
+        out.push_back(static_cast<std::uint8_t>(b));
+    out.insert(out.end(), tiff.begin(), tiff.end());
+    out.insert(out.end(), plain.begin() + 2, plain.end());
+    return out;
+}
+
 }  // namespace fixture

@@ -24,6 +24,9 @@ CxImage Decode(const Bytes& bytes, std::uint32_t format = CXIMAGE_FORMAT_UNKNOWN
 bool SamePixels(const CxImage& a, const CxImage& b);
 int MaxChannelDifference(const CxImage& a, const CxImage& b);
 
+// A JPEG of ours with an Exif block holding only the DateTime tag (19 characters).
+Bytes JpegWithDateTime(const char* text);
+
 // The time value of a local calendar time (the C library's mktime, daylight saving its own).
 std::int64_t LocalTimeValue(int year, int month, int day, int hour, int minute, int second);
 

@@ -135,34 +135,11 @@ TEST(Watermark, IsOurOwnTransparentPictureStampedInTheMiddle)
     EXPECT_FALSE(small.GetPixelColor(10, 10) == (RGBQ{0, 0, 0, 0}));
 }
 
-// A JPEG of ours with an Exif block holding only the DateTime tag.
-Bytes JpegWithDateTime(const char* text)
-{
-    const Bytes plain = fixture::Encode(fixture::Gradient(16, 16), CXIMAGE_FORMAT_JPG);
-    Bytes tiff = {'I', 'I', 42, 0};
-    fixture::Put32(tiff, 8);
-    fixture::Put16(tiff, 1);
-    fixture::Put16(tiff, 0x132);
-    fixture::Put16(tiff, 2);
-    fixture::Put32(tiff, 20);
-    fixture::Put32(tiff, 8 + 2 + 12 + 4);
-    fixture::Put32(tiff, 0);
-    tiff.insert(tiff.end(), text, text + 20);  // 19 characters and the zero
-    const std::size_t length = 2 + 6 + tiff.size();
-    Bytes out;
-    out.reserve(12 + tiff.size() + plain.size());
-    for (int b : {0xFF, 0xD8, 0xFF, 0xE1, int(length >> 8), int(length & 0xFF), int('E'), int('x'), int('i'), int('f'), 0, 0})
-        out.push_back(static_cast<std::uint8_t>(b));
-    out.insert(out.end(), tiff.begin(), tiff.end());
-    out.insert(out.end(), plain.begin() + 2, plain.end());
-    return out;
-}
-
 TEST(PhotoTime, ReadsTheDateTimeTagAsLocalTimeOrFallsBackToNow)
 {
     fixture::TempFolder folder;
-    ASSERT_TRUE(folder.Write("taken.jpg", JpegWithDateTime("2015:06:01 13:45:10")));
-    ASSERT_TRUE(folder.Write("bad.jpg", JpegWithDateTime("2015:13:01 13:45:10")));
+    ASSERT_TRUE(folder.Write("taken.jpg", fixture::JpegWithDateTime("2015:06:01 13:45:10")));
+    ASSERT_TRUE(folder.Write("bad.jpg", fixture::JpegWithDateTime("2015:13:01 13:45:10")));
     ASSERT_TRUE(folder.Write("plain.png", fixture::Encode(fixture::Gradient(8, 8), CXIMAGE_FORMAT_PNG)));
     ASSERT_TRUE(folder.Write("notes.txt", Bytes{'n', 'o'}));
     // A TIFF with the tag in its first directory, which GDI+ reads itself.

@@ -199,6 +199,11 @@ void LoopbackServer::Handle(SOCKET client, const ServerScript& script, int gener
             std::this_thread::sleep_for(std::chrono::milliseconds(script.responsePauseMs));
         }
     }
+    if (script.resetAfterResponse) {
+        const linger abort{1, 0};  // closing now sends a reset
+        ::setsockopt(client, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
+        return;
+    }
     ::shutdown(client, SD_SEND);
     // Let the client read everything before the socket goes, but do not wait on a client
     // that keeps the connection for later.

@@ -33,6 +33,8 @@ struct ServerScript {
     // Send the response in pieces of this size with a pause between them (0: all at once).
     std::size_t responseChunk = 0;
     int responsePauseMs = 0;
+    // End with a reset instead of an orderly close, once the response has been sent.
+    bool resetAfterResponse = false;
 };
 
 class LoopbackServer {

@@ -18,6 +18,7 @@
 #include "snapferry/Console.h"
 #include "snapferry/Upload.h"
 #include "support/DataObjects.h"
+#include "support/DialogRuns.h"
 #include "support/MessagePump.h"
 #include "ui/BackBuffer.h"
 #include "ui/Snapshot.h"
@@ -34,6 +35,9 @@ struct PanelArgs {
     UploadOptions upload;
     bool sizeGiven[2] = {false, false};
     std::vector<std::wstring> drops;
+    std::wstring pick;        // a folder for the add-images dialog
+    test::PickChoice check;
+    std::wstring web;         // an address for the web image dialog
     std::vector<std::pair<int, bool>> rotations;  // photo number, to the left
     std::vector<std::pair<int, std::wstring>> captions;
     int sort = -1;
@@ -87,6 +91,23 @@ std::wstring Parse(const std::vector<std::wstring>& args, PanelArgs& out)
             if (!value(v) || !ParseNumber(v, 1, 100, out.upload.quality)) return L"--quality needs a number from 1 to 100";
         } else if (a == L"--drop") {
             dropping = true;
+        } else if (a == L"--pick") {
+            if (!value(out.pick) || out.pick.empty()) return L"--pick needs a folder";
+        } else if (a == L"--check") {
+            if (!value(v)) return L"--check needs all or I,J,...";
+            if (v == L"all") {
+                out.check.all = true;
+                continue;
+            }
+            for (std::size_t at = 0; at <= v.size();) {
+                const std::size_t comma = std::min(v.find(L',', at), v.size());
+                int n = 0;
+                if (!ParseNumber(v.substr(at, comma - at), 1, 100000, n)) return L"--check needs all or I,J,... (from 1)";
+                out.check.indexes.push_back(n - 1);
+                at = comma + 1;
+            }
+        } else if (a == L"--web") {
+            if (!value(out.web) || out.web.empty()) return L"--web needs an address";
         } else if (a == L"--rotate") {
             int n = 0;
             std::wstring way;
@@ -117,6 +138,7 @@ std::wstring Parse(const std::vector<std::wstring>& args, PanelArgs& out)
     if (out.url.empty()) return L"panel needs --url";
     if (out.sizeGiven[0] != out.sizeGiven[1]) return L"--width and --height go together";
     if (out.cancelAfter >= 0 && !out.post) return L"--cancel-after goes with --post";
+    if ((out.check.all || !out.check.indexes.empty()) && out.pick.empty()) return L"--check goes with --pick";
     return std::wstring();
 }
 
@@ -220,6 +242,18 @@ void DropFiles(UploadPanel& panel, const std::vector<std::wstring>& paths)
     target->Drop(data.Get(), 0, POINTL{200, 200}, &effect);
 }
 
+// Prints how a dialog run went, with every message the user saw there.
+void Report(const wchar_t* what, const test::DialogRun& run, UploadPanel& panel)
+{
+    for (const auto& seen : run.messages) {
+        Print(L"message: " + seen.title + L": " + seen.text);
+        Print(L"answered: OK");
+    }
+    if (!run.problem.empty()) Error(L"snapferry: " + run.problem);
+    panel.AfterAdding();
+    Print(std::wstring(what) + L": " + std::to_wstring(panel.ImageList.Count()) + L" photo(s) queued");
+}
+
 void Press(HWND wnd, const Korvel::UI::ControlBase& control)
 {
     const RECT& b = control.GetBounds();
@@ -276,6 +310,17 @@ int RunPanelCommand(const std::vector<std::wstring>& args)
         test::PumpUntil([&] { return !panel.ImageList.IsLoading(); }, 120000);
         Print(L"queued: " + std::to_wstring(panel.ImageList.Count()) + L" photo(s)");
         Shoot(window.Handle(), a.shots, L"02-dropped");
+    }
+    if (!a.pick.empty()) {
+        Print(L"pick: " + test::FullFolderPath(a.pick));
+        Report(L"picked", test::RunPicker(panel.ImageList, window.Handle(), a.pick, a.check), panel);
+        test::PumpUntil([&] { return !panel.ImageList.IsLoading(); }, 120000);
+        Shoot(window.Handle(), a.shots, L"02-picked");
+    }
+    if (!a.web.empty()) {
+        Print(L"web: " + a.web);
+        Report(L"downloaded", test::RunWebImage(panel.ImageList, window.Handle(), a.web), panel);
+        Shoot(window.Handle(), a.shots, L"02-web");
     }
     for (const auto& [n, left] : a.rotations) {
         ListViewItem* item = panel.ImageList.ItemAt(n - 1);

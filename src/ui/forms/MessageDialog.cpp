@@ -3,6 +3,7 @@
 #include "ui/DefaultTheme.h"
 #include "ui/Drawing.h"
 #include "ui/forms/CenterOnOwner.h"
+#include "ui/forms/DialogButtons.h"
 
 using namespace Korvel::UI;
 
@@ -28,27 +29,12 @@ void CMessageDialog::OnInitDialog()
     SetWindowHandle(DialogHandle());
     if (title_.empty()) SetTitle(L"提示消息");
 
-    struct Place {
-        Controls::Button& button;
-        const char *normal, *hover, *pressed, *disabled;
-        int width, height, left, top, right, anchors;
-        void (CMessageDialog::*click)();
+    const DialogButton<CMessageDialog> buttons[] = {
+        {ok_, kOkLook, {257, 141, 0, 0}, AnchorLeft | AnchorTop, &CMessageDialog::OnOk},
+        {cancel_, kCancelLook, {318, 141, 0, 0}, AnchorLeft | AnchorTop, &CMessageDialog::OnCancel},
+        {close_, kCloseLook, kCloseMargins, AnchorRight | AnchorTop, &CMessageDialog::OnCancel},
     };
-    const Place buttons[] = {
-        {ok_, "BtnOk", "BtnOk", "BtnOk", "BtnOk", 51, 24, 257, 141, 0, AnchorLeft | AnchorTop, &CMessageDialog::OnOk},
-        {cancel_, "BtnCancel", "BtnCancel", "BtnCancel", "BtnCancel", 51, 24, 318, 141, 0, AnchorLeft | AnchorTop,
-         &CMessageDialog::OnCancel},
-        {close_, "BtnCloseNormal", "BtnCloseHover", "BtnCloseHover", "", 15, 15, 0, 5, 6, AnchorRight | AnchorTop,
-         &CMessageDialog::OnCancel},
-    };
-    for (const Place& p : buttons) {
-        p.button.Create(this, L"");
-        p.button.SetSkins(p.normal, p.hover, p.pressed, p.disabled);
-        p.button.SetSize(p.width, p.height);
-        p.button.SetMargins(p.left, p.top, p.right, 0);
-        p.button.SetAnchor(p.anchors);
-        p.button.Click.connect(this, p.click);
-    }
+    CreateDialogButtons(this, buttons);
     label_.Create(this, message_.c_str());
     label_.SetMargins(100, 72, 0, 0);
     label_.SetAnchor(AnchorLeft | AnchorTop);

@@ -21,6 +21,7 @@ public:
         if (message.title) SetTitle(message.title);
         SetMessage(message.text);
     }
+    const std::wstring& Message() const { return message_; }
     void PaintTitle(Korvel::UI::CPaintEventArgs& e) override;
 
     static constexpr int kWidth = 384, kHeight = 174;

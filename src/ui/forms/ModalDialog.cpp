@@ -47,6 +47,13 @@ INT_PTR ModalDialog::ShowModal(HWND parent)
                                      &ModalDialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
+ModalDialog* ModalDialog::FromHandle(HWND window)
+{
+    if (!window || ::GetWindowLongPtrW(window, DWLP_DLGPROC) != reinterpret_cast<LONG_PTR>(&ModalDialog::DialogProc))
+        return nullptr;
+    return reinterpret_cast<ModalDialog*>(::GetWindowLongPtrW(window, DWLP_USER));
+}
+
 void ModalDialog::EndDialog(INT_PTR result)
 {
     if (dialog_) ::EndDialog(dialog_, result);

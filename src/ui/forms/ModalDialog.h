@@ -15,6 +15,8 @@ public:
     // The value the dialog ended with, or -1 when its window could not be made.
     INT_PTR ShowModal(HWND parent);
     HWND DialogHandle() const { return dialog_; }
+    // The dialog running in a window of ours, or null for any other window.
+    static ModalDialog* FromHandle(HWND window);
 
 protected:
     // True when answered; result is the message's result (1 or 0 for the initialisation).

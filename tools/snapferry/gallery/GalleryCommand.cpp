@@ -34,11 +34,14 @@ int RunGalleryCommand(const std::vector<std::wstring>& args)
     Gallery::DialogExhibits(dialogs);
     Gallery::Sheet lists(dir, L"lists", 1500, 1000);
     Gallery::ListExhibits(lists, dir + L"\\photos");
+    Gallery::Sheet pickers(dir, L"pickers", 1060, 800);
+    Gallery::PickerExhibits(pickers, dir + L"\\photos");
     Gallery::Sheet panel(dir, L"panel", 1560, 1700);
     Gallery::PanelExhibits(panel, dir + L"\\photos");
 
-    const bool saved = controls.Save() && dialogs.Save() && lists.Save() && panel.Save();
-    if (!saved || controls.Failures() || dialogs.Failures() || lists.Failures() || panel.Failures()) {
+    const bool saved = controls.Save() && dialogs.Save() && lists.Save() && pickers.Save() && panel.Save();
+    if (!saved || controls.Failures() || dialogs.Failures() || lists.Failures() || pickers.Failures() ||
+        panel.Failures()) {
         Tool::Error(L"snapferry: some pictures could not be written to " + dir);
         return Tool::kFailed;
     }

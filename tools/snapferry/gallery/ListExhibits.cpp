@@ -60,20 +60,6 @@ std::vector<std::wstring> WritePhotos(const std::wstring& dir, int count, int wi
 
 namespace {
 
-// What the window shows now, copied from its own device context.
-void SnapWindow(Sheet& sheet, HWND wnd, const std::wstring& caption, const std::wstring& file)
-{
-    ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME);
-    RECT r;
-    ::GetWindowRect(wnd, &r);
-    BackBuffer copy;
-    copy.Recreate(nullptr, r.right - r.left, r.bottom - r.top);
-    HDC dc = ::GetWindowDC(wnd);
-    ::BitBlt(copy.DC(), 0, 0, r.right - r.left, r.bottom - r.top, dc, 0, 0, SRCCOPY);
-    ::ReleaseDC(wnd, dc);
-    sheet.Add(copy, RECT{0, 0, r.right - r.left, r.bottom - r.top}, caption, file);
-}
-
 struct ListWindow {
     ListWindow(int width, int height, int itemWidth, int itemHeight) : host(width, height)
     {
@@ -115,7 +101,7 @@ void UploadList(Sheet& sheet, const std::vector<std::wstring>& photos)
     w.list.UpdateScrollBar();
     w.Click(1);
     w.Move(0);
-    SnapWindow(sheet, w.list.GetWindowHandle(), L"upload list: hovered (buttons), selected, plain", L"list-upload");
+    sheet.AddWindow(w.list.GetWindowHandle(), L"upload list: hovered (buttons), selected, plain", L"list-upload");
 
     // A run: the first photo done, the second at 40 %, the rest waiting.
     auto post = [&](int index) { return static_cast<ListViewPostItem*>(w.list.ItemAt(index)); };
@@ -123,7 +109,7 @@ void UploadList(Sheet& sheet, const std::vector<std::wstring>& photos)
     AppState::Instance()->SetPosting();
     post(0)->MarkUploaded();
     post(1)->SetSent(40000);
-    SnapWindow(sheet, w.list.GetWindowHandle(), L"upload list while uploading: done, 40 %, waiting", L"list-uploading");
+    sheet.AddWindow(w.list.GetWindowHandle(), L"upload list while uploading: done, 40 %, waiting", L"list-uploading");
     AppState::Instance()->SetStopped();
 }
 
@@ -138,7 +124,7 @@ void PickerList(Sheet& sheet, const std::vector<std::wstring>& photos)
     while (w.list.IsLoading() && static_cast<LONG>(end - ::GetTickCount()) > 0) ::Sleep(10);
     for (int id : {0, 2, 3}) w.Click(id);
     w.Move(5);
-    SnapWindow(sheet, w.list.GetWindowHandle(), L"picker list: three checked, one hovered", L"list-picker");
+    sheet.AddWindow(w.list.GetWindowHandle(), L"picker list: three checked, one hovered", L"list-picker");
 }
 
 }  // namespace

@@ -15,7 +15,6 @@
 #include "support/LoopbackServer.h"
 #include "support/MessagePump.h"
 #include "ui/listview/ListViewPostItem.h"
-#include "ui/Snapshot.h"
 
 namespace Gallery {
 
@@ -25,16 +24,6 @@ struct Quiet : PanelCallbacks {
     void OnImagesPosted() override {}
     void FireOnError(int) override {}
 };
-
-void Snap(Sheet& sheet, HWND wnd, const std::wstring& caption, const std::wstring& file)
-{
-    Korvel::UI::BackBuffer copy;
-    if (Korvel::UI::CopyFromScreen(wnd, copy)) {
-        RECT r;
-        ::GetWindowRect(wnd, &r);
-        sheet.Add(copy, RECT{0, 0, r.right - r.left, r.bottom - r.top}, caption, file);
-    }
-}
 
 struct Panel {
     explicit Panel(const std::vector<std::wstring>& photos) : window(quiet, 760, 520)
@@ -83,14 +72,14 @@ void PanelExhibits(Sheet& sheet, const std::wstring& workDir)
     const std::vector<std::wstring> photos = WritePhotos(workDir, 12);
     {
         Panel empty({});
-        Snap(sheet, empty.window.Handle(), L"panel: empty", L"panel-empty");
+        sheet.AddWindow(empty.window.Handle(), L"panel: empty", L"panel-empty");
     }
     {
         Panel filled(photos);
         filled.ClickItem(1, 0);
         filled.ClickItem(3, MK_CONTROL);
         filled.HoverItem(0);
-        Snap(sheet, filled.window.Handle(), L"panel: twelve photos, one hovered, two selected", L"panel-filled");
+        sheet.AddWindow(filled.window.Handle(), L"panel: twelve photos, one hovered, two selected", L"panel-filled");
     }
     sheet.NewRow();
     {
@@ -113,10 +102,10 @@ void PanelExhibits(Sheet& sheet, const std::wstring& workDir)
         auto* first = dynamic_cast<ListViewPostItem*>(running.List().ItemAt(0));
         test::PumpUntil([&] { return first && first->Sent() > 0 && panel.RemainingLabel.Text().size() > 5; }, 15000);
         test::PumpFor(1200);
-        Snap(sheet, running.window.Handle(), L"panel: uploading (progress, remaining time, speed)", L"panel-running");
+        sheet.AddWindow(running.window.Handle(), L"panel: uploading (progress, remaining time, speed)", L"panel-running");
         {
             test::DialogDriver driver([&](HWND dialog) {
-                Snap(sheet, running.window.Handle(), L"panel: the cancel question", L"panel-cancel");
+                sheet.AddWindow(running.window.Handle(), L"panel: the cancel question", L"panel-cancel");
                 ::EndDialog(dialog, 0);
             });
             running.Press(panel.PostButton);
@@ -133,7 +122,7 @@ void PanelExhibits(Sheet& sheet, const std::wstring& workDir)
         panel.PutPostUrl(Korvel::Text::TextFromWide<TChar>(server.Url(L"/upload")).c_str());
         failed.Press(panel.PostButton);
         test::PumpUntil([&] { return !panel.IsRunning(); }, 20000);
-        Snap(sheet, failed.window.Handle(), L"panel: after the second photo failed", L"panel-failed");
+        sheet.AddWindow(failed.window.Handle(), L"panel: after the second photo failed", L"panel-failed");
     }
     sheet.NewRow();
 }

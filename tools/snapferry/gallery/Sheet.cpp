@@ -32,6 +32,18 @@ void Sheet::Add(const BackBuffer& from, const RECT& part, const std::wstring& ca
     rowHeight_ = std::max(rowHeight_, h + kCaption);
 }
 
+void Sheet::AddWindow(HWND wnd, const std::wstring& caption, const std::wstring& file)
+{
+    BackBuffer copy;
+    if (!CopyFromScreen(wnd, copy)) {
+        ++failures_;
+        return;
+    }
+    RECT r;
+    ::GetWindowRect(wnd, &r);
+    Add(copy, RECT{0, 0, r.right - r.left, r.bottom - r.top}, caption, file);
+}
+
 void Sheet::NewRow()
 {
     x_ = 10;

@@ -18,6 +18,8 @@ public:
     // captions it, and writes the part alone as DIR/file.png.
     void Add(const Korvel::UI::BackBuffer& from, const RECT& part, const std::wstring& caption,
              const std::wstring& file);
+    // What a window shows now, frame and child windows included, copied from the screen.
+    void AddWindow(HWND wnd, const std::wstring& caption, const std::wstring& file);
     void NewRow();
     bool Save() const;
     int Failures() const { return failures_; }
