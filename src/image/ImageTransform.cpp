@@ -198,8 +198,15 @@ bool CxImage::CenterOnCanvas(std::uint32_t width, std::uint32_t height)
         for (std::uint32_t y = 0; y < height; ++y)
             for (std::uint32_t x = 0; x < width; ++x) canvas.SetPixelIndex(x, y, index);
     }
-    for (std::uint32_t y = 0; y < height_; ++y)
+    // Whole bytes per pixel: a row at a time.
+    const std::uint32_t pixelBytes = bpp_ / 8;
+    for (std::uint32_t y = 0; y < height_; ++y) {
+        if (pixelBytes) {
+            std::memcpy(canvas.GetBits(top + y) + std::size_t(left) * pixelBytes, GetBits(y), std::size_t(width_) * pixelBytes);
+            continue;
+        }
         for (std::uint32_t x = 0; x < width_; ++x) CopyPixel(*this, x, y, canvas, left + x, top + y);
+    }
     if (alpha_) {
         if (!canvas.AlphaCreate()) return false;
         std::memset(canvas.alpha_, 0, std::size_t(width) * height);
