@@ -52,6 +52,15 @@ run --flavor npapi panel --url "$url" --drop a.jpg --post >"$work/out2.txt" || f
 grep -qx 'callback: AfterImagesPosted(null)' "$work/out2.txt" || fail "npapi callback"
 [ -f "$work/store/a.jpg.json" ] || fail "npapi upload stored"
 
+echo "== picked in the add-images dialog and added from the web image dialog"
+cp "$work/in/a.jpg" "$work/store/"
+rm -rf "$work/store"/*.json
+run panel --url "$url" --pick . --check 1,3 --web "http://127.0.0.1:$receiver_port/files/a.jpg" --post \
+  >"$work/out4.txt" || { cat "$work/out4.txt"; fail "pick and web exited $?"; }
+grep -qx 'picked: 2 photo(s) queued' "$work/out4.txt" || fail "two pictures picked"
+grep -qx 'downloaded: 3 photo(s) queued' "$work/out4.txt" || fail "one picture downloaded"
+[ "$(grep -c '^posted: stored ' "$work/out4.txt")" -eq 3 ] || fail "three posted"
+
 echo "== a failed run and bad usage"
 status=0; run panel --url "http://127.0.0.1:1/up.php" --drop a.jpg --post >"$work/out3.txt" 2>&1 || status=$?
 [ $status -eq 1 ] || fail "refused connection gives $status"

@@ -145,6 +145,26 @@ TEST_F(PanelTest, SelectedPhotosEnableTheToolsAndDeleteReturnsToTheEmptyLook)
     EXPECT_TRUE(panel.DeleteTool.IsDisabled());
 }
 
+TEST_F(PanelTest, TheAddButtonsOpenTheirDialogsAndAnEmptyCloseKeepsTheEmptyLook)
+{
+    PanelHost host;
+    RecordingPanel& panel = host.Panel();
+    for (Korvel::UI::Controls::Button* button : {&panel.AddButton, &panel.BigAddButton, &panel.AddUrlButton}) {
+        bool opened = false;
+        {
+            DialogDriver driver([&](HWND dialog) {
+                opened = true;
+                ::EndDialog(dialog, 1);
+            });
+            host.Click(*button);
+        }
+        EXPECT_TRUE(opened);
+        EXPECT_TRUE(host.List().IsEmpty());
+        EXPECT_TRUE(panel.BigAddButton.IsVisible());
+        EXPECT_TRUE(panel.PostButton.IsDisabled());
+    }
+}
+
 TEST_F(PanelTest, ARunPostsEveryPhotoThenEmptiesTheListAndCallsBackOnTheWindowThread)
 {
     LoopbackServer server;
