@@ -55,11 +55,7 @@ std::wstring Parse(const std::vector<std::wstring>& args, PanelArgs& out)
     bool dropping = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::wstring& a = args[i];
-        auto value = [&](std::wstring& into) -> bool {
-            if (i + 1 >= args.size()) return false;
-            into = args[++i];
-            return true;
-        };
+        auto value = [&](std::wstring& into) { return TakeValue(args, i, into); };
         std::wstring v;
         const bool option = a.size() > 2 && a.compare(0, 2, L"--") == 0;
         if (option) dropping = false;

@@ -32,11 +32,7 @@ std::wstring Parse(const std::vector<std::wstring>& args, PostArgs& out)
 {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::wstring& a = args[i];
-        auto value = [&](std::wstring& into) -> bool {
-            if (i + 1 >= args.size()) return false;
-            into = args[++i];
-            return true;
-        };
+        auto value = [&](std::wstring& into) { return TakeValue(args, i, into); };
         std::wstring error;
         if (ParseUploadOption(args, i, out, &error)) {
             if (!error.empty()) return error;

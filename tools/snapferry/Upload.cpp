@@ -9,11 +9,7 @@ namespace Tool {
 bool ParseUploadOption(const std::vector<std::wstring>& args, std::size_t& i, UploadSetup& out, std::wstring* error)
 {
     const std::wstring& a = args[i];
-    auto value = [&](std::wstring& into) -> bool {
-        if (i + 1 >= args.size()) return false;
-        into = args[++i];
-        return true;
-    };
+    auto value = [&](std::wstring& into) { return TakeValue(args, i, into); };
     std::wstring v;
     if (a == L"--url") {
         if (!value(out.url)) *error = L"--url needs an address";
