@@ -32,15 +32,9 @@ run() {  # output file, extra arguments
 echo "panel: $count photos, box 1024 x 768, jpg at 80 (load: $(cut -d' ' -f1-3 /proc/loadavg))"
 run "$work/ahead.txt"
 run "$work/sequential.txt" --sequential
+echo "goals: intake <= 3 s, queue and run peaks <= 500 MB, first request <= 1 s, stall <= 200 ms, run ratio <= 0.6"
 while read -r name value unit; do record_result "$name" "$value" "$unit"; done < <(tr -d '\r' <"$work/ahead.txt")
 while read -r name value unit; do record_result "$name" "$value" "$unit"; done < <(tr -d '\r' <"$work/sequential.txt")
-python3 - "$work/ahead.txt" "$work/sequential.txt" <<'PY'
-import sys
-fig = {}
-for path in sys.argv[1:]:
-    for line in open(path):
-        parts = line.split()
-        if len(parts) == 3:
-            fig[parts[0]] = float(parts[1])
-print(f"  run ratio (ahead / sequential): {fig['panel.run_s'] / fig['panel.run_sequential_s']:.2f} (goal <= 0.6)")
-PY
+ratio=$(awk '$1 == "panel.run_s" { a = $2 } $1 == "panel.run_sequential_s" { s = $2 } END { printf "%.2f", a / s }' \
+  <(tr -d '\r' <"$work/ahead.txt") <(tr -d '\r' <"$work/sequential.txt"))
+record_result panel.run_ratio "$ratio" ratio

@@ -166,6 +166,8 @@ void UploadPanel::TearDown()
     if (poster_) poster_->Cancel();
     preparation_.reset();
     poster_.reset();
+    // A panel that goes during its run must not leave the process's state "posting".
+    if (running_) AppState::Instance()->SetStopped();
     running_ = false;
     ClearFields();
     if (dropRegistered_) ::RevokeDragDrop(window_);

@@ -43,6 +43,13 @@ bool CopyFromScreen(HWND wnd, BackBuffer& out)
 {
     if (!wnd) return false;
     ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME | RDW_ALLCHILDREN);
+    // Windows may draw into a surface of their own that reaches the screen a little later
+    // (Wine's do, whenever their thread waits for messages): wait that out, dispatching nothing.
+    ::GdiFlush();
+    for (int i = 0; i < 3; ++i) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+        ::Sleep(20);
+    }
     RECT r;
     ::GetWindowRect(wnd, &r);
     if (!out.Recreate(nullptr, r.right - r.left, r.bottom - r.top)) return false;

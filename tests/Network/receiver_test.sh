@@ -26,15 +26,7 @@ mkdir -p "$work/in"
 cd "$work/in"
 # Photos of our own making: a gradient JPEG, a flat PNG, a two-frame GIF, an empty GIF.
 # Debian's interpreter, which has python3-pil, whatever else is first on PATH.
-/usr/bin/python3 - <<'PY'
-from PIL import Image
-im = Image.new("RGB", (320, 240))
-im.putdata([(x * 255 // 319, y * 255 // 239, (x + y) % 256) for y in range(240) for x in range(320)])
-im.save("a.jpg", quality=90)
-Image.new("RGB", (40, 30), (200, 30, 60)).save("照片 一.png")
-frames = [Image.new("P", (16, 12), i) for i in (1, 2)]
-frames[0].save("anim.gif", save_all=True, append_images=frames[1:])
-PY
+/usr/bin/python3 "$root/tests/support/test_photos.py"
 : >empty.gif
 touch -d '2015-06-01 02:20:30 UTC' a.jpg  # 10:20:30 in China
 

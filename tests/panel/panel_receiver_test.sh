@@ -17,15 +17,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 mkdir -p "$work/in"
 cd "$work/in"
-/usr/bin/python3 - <<'PY'
-from PIL import Image
-im = Image.new("RGB", (320, 240))
-im.putdata([(x * 255 // 319, y * 255 // 239, (x + y) % 256) for y in range(240) for x in range(320)])
-im.save("a.jpg", quality=90)
-Image.new("RGB", (40, 30), (200, 30, 60)).save("照片 一.png")
-frames = [Image.new("P", (16, 12), i) for i in (1, 2)]
-frames[0].save("anim.gif", save_all=True, append_images=frames[1:])
-PY
+/usr/bin/python3 "$root/tests/support/test_photos.py"
 
 # record FILE KEY: one value of the JSON record PHP wrote for a stored file.
 record() {
@@ -51,6 +43,15 @@ rm -rf "$work/store"
 run --flavor npapi panel --url "$url" --drop a.jpg --post >"$work/out2.txt" || fail "npapi panel exited $?"
 grep -qx 'callback: AfterImagesPosted(null)' "$work/out2.txt" || fail "npapi callback"
 [ -f "$work/store/a.jpg.json" ] || fail "npapi upload stored"
+
+echo "== picked in the add-images dialog and added from the web image dialog"
+cp "$work/in/a.jpg" "$work/store/"
+rm -rf "$work/store"/*.json
+run panel --url "$url" --pick . --check 1,3 --web "http://127.0.0.1:$receiver_port/files/a.jpg" --post \
+  >"$work/out4.txt" || { cat "$work/out4.txt"; fail "pick and web exited $?"; }
+grep -qx 'picked: 2 photo(s) queued' "$work/out4.txt" || fail "two pictures picked"
+grep -qx 'downloaded: 3 photo(s) queued' "$work/out4.txt" || fail "one picture downloaded"
+[ "$(grep -c '^posted: stored ' "$work/out4.txt")" -eq 3 ] || fail "three posted"
 
 echo "== a failed run and bad usage"
 status=0; run panel --url "http://127.0.0.1:1/up.php" --drop a.jpg --post >"$work/out3.txt" 2>&1 || status=$?

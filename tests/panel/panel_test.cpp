@@ -112,6 +112,59 @@ TEST_F(PanelTest, DropsOnThePanelKeepToTheRulesAndTheLimit)
     EXPECT_TRUE(other.Panel().messages.empty());
 }
 
+TEST_F(PanelTest, SelectedPhotosEnableTheToolsAndDeleteReturnsToTheEmptyLook)
+{
+    PanelHost host;
+    RecordingPanel& panel = host.Panel();
+    host.DropOnPanel(Photos(2));
+    ASSERT_TRUE(host.WaitLoaded());
+    HWND list = host.List().GetWindowHandle();
+    for (int index : {0, 1}) {
+        RECT b;
+        host.List().ItemAt(index)->GetBounds(&b);
+        const LPARAM at = MAKELPARAM(b.left + 60, b.top + 30);
+        const WPARAM keys = index ? MK_CONTROL : 0;
+        ::SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
+        ::SendMessageW(list, WM_LBUTTONUP, keys, at);
+    }
+    EXPECT_EQ(host.List().GetSelection().size(), 2u);
+    EXPECT_FALSE(panel.RotateLeftTool.IsDisabled() || panel.RotateRightTool.IsDisabled() || panel.DeleteTool.IsDisabled());
+    // The selected frame is what the visitor sees.
+    ::RedrawWindow(host.Wnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT b;
+    host.List().ItemAt(0)->GetBounds(&b);
+    HDC dc = ::GetDC(list);
+    EXPECT_EQ(::GetPixel(dc, b.left, b.top + 50), host.List().SelectedFrameColor());
+    ::ReleaseDC(list, dc);
+
+    host.Click(panel.DeleteTool);
+    EXPECT_TRUE(host.List().IsEmpty());
+    EXPECT_FALSE(panel.SelectAllBox.IsChecked());
+    EXPECT_TRUE(panel.BigAddButton.IsVisible());
+    EXPECT_TRUE(panel.PostButton.IsDisabled());
+    EXPECT_TRUE(panel.DeleteTool.IsDisabled());
+}
+
+TEST_F(PanelTest, TheAddButtonsOpenTheirDialogsAndAnEmptyCloseKeepsTheEmptyLook)
+{
+    PanelHost host;
+    RecordingPanel& panel = host.Panel();
+    for (Korvel::UI::Controls::Button* button : {&panel.AddButton, &panel.BigAddButton, &panel.AddUrlButton}) {
+        bool opened = false;
+        {
+            DialogDriver driver([&](HWND dialog) {
+                opened = true;
+                ::EndDialog(dialog, 1);
+            });
+            host.Click(*button);
+        }
+        EXPECT_TRUE(opened);
+        EXPECT_TRUE(host.List().IsEmpty());
+        EXPECT_TRUE(panel.BigAddButton.IsVisible());
+        EXPECT_TRUE(panel.PostButton.IsDisabled());
+    }
+}
+
 TEST_F(PanelTest, ARunPostsEveryPhotoThenEmptiesTheListAndCallsBackOnTheWindowThread)
 {
     LoopbackServer server;

@@ -38,6 +38,13 @@ TString ToText(const std::wstring& text) { return Korvel::Text::AnsiFromWide(tex
 std::wstring FromText(const TString& text) { return Korvel::Text::WideFromAnsi(text); }
 #endif
 
+bool TakeValue(const std::vector<std::wstring>& args, std::size_t& i, std::wstring& into)
+{
+    if (i + 1 >= args.size()) return false;
+    into = args[++i];
+    return true;
+}
+
 bool ParseNumber(const std::wstring& text, int low, int high, int& value)
 {
     if (text.empty() || text.size() > 9) return false;

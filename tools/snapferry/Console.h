@@ -20,6 +20,8 @@ constexpr int kOk = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
+// The value after option args[i], moving i on to it; false when there is none.
+bool TakeValue(const std::vector<std::wstring>& args, std::size_t& i, std::wstring& into);
 // A decimal number from low to high; false for anything else.
 bool ParseNumber(const std::wstring& text, int low, int high, int& value);
 // Reports a usage error and returns kUsage.

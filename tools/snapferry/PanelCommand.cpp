@@ -18,6 +18,7 @@
 #include "snapferry/Console.h"
 #include "snapferry/Upload.h"
 #include "support/DataObjects.h"
+#include "support/DialogDriver.h"
 #include "support/DialogRuns.h"
 #include "support/MessagePump.h"
 #include "ui/BackBuffer.h"
@@ -27,13 +28,7 @@ namespace {
 
 using namespace Tool;
 
-struct PanelArgs {
-    std::wstring url;
-    std::wstring charset;
-    std::wstring fileField = L"img";
-    std::map<TString, TString> fields;
-    UploadOptions upload;
-    bool sizeGiven[2] = {false, false};
+struct PanelArgs : UploadSetup {
     std::vector<std::wstring> drops;
     std::wstring pick;        // a folder for the add-images dialog
     test::PickChoice check;
@@ -60,35 +55,13 @@ std::wstring Parse(const std::vector<std::wstring>& args, PanelArgs& out)
     bool dropping = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::wstring& a = args[i];
-        auto value = [&](std::wstring& into) -> bool {
-            if (i + 1 >= args.size()) return false;
-            into = args[++i];
-            return true;
-        };
+        auto value = [&](std::wstring& into) { return TakeValue(args, i, into); };
         std::wstring v;
         const bool option = a.size() > 2 && a.compare(0, 2, L"--") == 0;
         if (option) dropping = false;
-        if (a == L"--url") {
-            if (!value(out.url)) return L"--url needs an address";
-        } else if (a == L"--charset") {
-            if (!value(out.charset)) return L"--charset needs a name (UTF-8 or GB2312)";
-        } else if (a == L"--file-field") {
-            if (!value(out.fileField) || out.fileField.empty()) return L"--file-field needs a name";
-        } else if (a == L"--field") {
-            const auto eq = value(v) ? v.find(L'=') : std::wstring::npos;
-            if (eq == std::wstring::npos || eq == 0) return L"--field needs NAME=VALUE";
-            out.fields[ToText(v.substr(0, eq))] = ToText(v.substr(eq + 1));
-        } else if (a == L"--type") {
-            if (!value(v) || (v != L"jpg" && v != L"png" && v != L"gif" && v != L"bmp" && v != L"tif"))
-                return L"--type must be jpg, png, gif, bmp or tif";
-            out.upload.type = v;
-        } else if (a == L"--width" || a == L"--height") {
-            const bool width = a == L"--width";
-            if (!value(v) || !ParseNumber(v, 1, 65535, width ? out.upload.width : out.upload.height))
-                return a + L" needs a number from 1 to 65535";
-            out.sizeGiven[width ? 0 : 1] = true;
-        } else if (a == L"--quality") {
-            if (!value(v) || !ParseNumber(v, 1, 100, out.upload.quality)) return L"--quality needs a number from 1 to 100";
+        std::wstring error;
+        if (ParseUploadOption(args, i, out, &error)) {
+            if (!error.empty()) return error;
         } else if (a == L"--drop") {
             dropping = true;
         } else if (a == L"--pick") {
@@ -135,8 +108,7 @@ std::wstring Parse(const std::vector<std::wstring>& args, PanelArgs& out)
             return L"unexpected argument " + a + L" (files go after --drop)";
         }
     }
-    if (out.url.empty()) return L"panel needs --url";
-    if (out.sizeGiven[0] != out.sizeGiven[1]) return L"--width and --height go together";
+    if (const std::wstring problem = CheckUploadSetup(out); !problem.empty()) return problem;
     if (out.cancelAfter >= 0 && !out.post) return L"--cancel-after goes with --post";
     if ((out.check.all || !out.check.indexes.empty()) && out.pick.empty()) return L"--check goes with --pick";
     return std::wstring();
@@ -207,18 +179,9 @@ protected:
     }
 
 private:
-    static BOOL CALLBACK FindDialog(HWND wnd, LPARAM out)
-    {
-        wchar_t name[16] = {};
-        ::GetClassNameW(wnd, name, 16);
-        if (lstrcmpW(name, L"#32770") != 0 || !::IsWindowVisible(wnd)) return TRUE;
-        *reinterpret_cast<HWND*>(out) = wnd;
-        return FALSE;
-    }
     static void CALLBACK Answer(HWND, UINT, UINT_PTR timer, DWORD)
     {
-        HWND dialog = nullptr;
-        ::EnumThreadWindows(::GetCurrentThreadId(), &ToolPanel::FindDialog, reinterpret_cast<LPARAM>(&dialog));
+        HWND dialog = test::DialogDriver::FindDialog();
         if (!dialog || !current_) return;
         ::KillTimer(nullptr, timer);
         Shoot(current_->Window(), current_->shots_, L"message-" + std::to_wstring(++current_->messages_));
@@ -277,12 +240,7 @@ int RunPanelCommand(const std::vector<std::wstring>& args)
         a.shots = AbsolutePath(a.shots);
     }
 
-    ConfigMgr* config = ConfigMgr::Instance();
-    config->SetFileFieldName(ToText(a.fileField));
-    if (!a.upload.type.empty()) config->SetImageUploadType(ToText(a.upload.type));
-    config->SetJpegQuality(static_cast<std::uint16_t>(a.upload.quality));
-    config->SetThumbnailWidth(static_cast<std::uint16_t>(a.upload.width));
-    config->SetThumbnailHeight(static_cast<std::uint16_t>(a.upload.height));
+    ApplyUploadSetup(a);
 
     ::OleInitialize(nullptr);
     // Unattended when it posts, or when it runs in a display of its own that nobody sees.

@@ -22,14 +22,8 @@ namespace {
 
 using namespace Tool;
 
-struct PostArgs {
-    std::wstring url;
-    std::wstring charset;
-    std::wstring fileField = L"img";
-    std::map<TString, TString> fields;  // the page's extra fields go out in name order
+struct PostArgs : UploadSetup {
     std::wstring remark;
-    UploadOptions upload;
-    bool sizeGiven[2] = {false, false};
     std::vector<std::wstring> files;
 };
 
@@ -38,46 +32,20 @@ std::wstring Parse(const std::vector<std::wstring>& args, PostArgs& out)
 {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::wstring& a = args[i];
-        auto value = [&](std::wstring& into) -> bool {
-            if (i + 1 >= args.size()) return false;
-            into = args[++i];
-            return true;
-        };
-        std::wstring v;
-        if (a == L"--url") {
-            if (!value(out.url)) return L"--url needs an address";
-        } else if (a == L"--charset") {
-            if (!value(out.charset)) return L"--charset needs a name (UTF-8 or GB2312)";
-        } else if (a == L"--file-field") {
-            if (!value(out.fileField) || out.fileField.empty()) return L"--file-field needs a name";
-        } else if (a == L"--field") {
-            if (!value(v)) return L"--field needs NAME=VALUE";
-            const auto eq = v.find(L'=');
-            if (eq == std::wstring::npos || eq == 0) return L"--field needs NAME=VALUE, got '" + v + L"'";
-            out.fields[ToText(v.substr(0, eq))] = ToText(v.substr(eq + 1));
+        auto value = [&](std::wstring& into) { return TakeValue(args, i, into); };
+        std::wstring error;
+        if (ParseUploadOption(args, i, out, &error)) {
+            if (!error.empty()) return error;
         } else if (a == L"--remark") {
             if (!value(out.remark)) return L"--remark needs a text";
-        } else if (a == L"--type") {
-            if (!value(v)) return L"--type needs jpg, png, gif, bmp or tif";
-            if (v != L"jpg" && v != L"png" && v != L"gif" && v != L"bmp" && v != L"tif")
-                return L"--type must be jpg, png, gif, bmp or tif, got '" + v + L"'";
-            out.upload.type = v;
-        } else if (a == L"--width" || a == L"--height") {
-            const bool width = a == L"--width";
-            if (!value(v) || !ParseNumber(v, 1, 65535, width ? out.upload.width : out.upload.height))
-                return a + L" needs a number from 1 to 65535";
-            out.sizeGiven[width ? 0 : 1] = true;
-        } else if (a == L"--quality") {
-            if (!value(v) || !ParseNumber(v, 1, 100, out.upload.quality)) return L"--quality needs a number from 1 to 100";
         } else if (a.size() > 2 && a.compare(0, 2, L"--") == 0) {
             return L"unknown option " + a;
         } else {
             out.files.push_back(a);
         }
     }
-    if (out.url.empty()) return L"post needs --url";
+    if (const std::wstring problem = CheckUploadSetup(out); !problem.empty()) return problem;
     if (out.files.empty()) return L"post needs at least one FILE";
-    if (out.sizeGiven[0] != out.sizeGiven[1]) return L"--width and --height go together";
     return std::wstring();
 }
 
@@ -140,12 +108,7 @@ int RunPostCommand(const std::vector<std::wstring>& args)
     const std::wstring problem = Parse(args, a);
     if (!problem.empty()) return UsageError(problem);
 
-    ConfigMgr* config = ConfigMgr::Instance();
-    config->SetFileFieldName(ToText(a.fileField));
-    if (!a.upload.type.empty()) config->SetImageUploadType(ToText(a.upload.type));
-    config->SetJpegQuality(static_cast<std::uint16_t>(a.upload.quality));
-    config->SetThumbnailWidth(static_cast<std::uint16_t>(a.upload.width));
-    config->SetThumbnailHeight(static_cast<std::uint16_t>(a.upload.height));
+    ApplyUploadSetup(a);
 
     // Prepare everything first: the run's remaining time counts every file from the start.
     std::vector<PreparedUpload> uploads;
