@@ -16,7 +16,7 @@ packages=(
   # running the Windows tests
   wine wine64 libwine-dev xvfb xauth locales tzdata fonts-wqy-microhei
   # benchmarks and generated pictures
-  libjpeg-turbo-progs imagemagick python3-pil
+  libjpeg-turbo-progs imagemagick libvips-tools python3-pil
   time  # peak memory of the image benchmark
   # the upload receiver and the demo
   php-cli curl

@@ -57,15 +57,14 @@ void CxImage::Destroy()
     width_ = height_ = bpp_ = rowBytes_ = 0;
 }
 
-bool CxImage::Create(std::uint32_t width, std::uint32_t height, std::uint32_t bpp, std::uint32_t format)
+// Every size is checked in 64 bits before anything is allocated.
+bool CxImage::Admit(std::uint32_t width, std::uint32_t height, std::uint32_t bpp)
 {
     Destroy();
     if (width == 0 || height == 0) {
         lastError_ = "CxImage::Create : width and height must be greater than zero";
         return false;
     }
-    bpp = RoundBpp(bpp);
-    // Every size is checked in 64 bits before anything is allocated.
     const std::uint64_t pixels = std::uint64_t(width) * height;
     const std::uint64_t rowBytes = ((std::uint64_t(width) * bpp + 31) / 32) * 4;
     if (pixels > 0xFFFFFFFFull || pixels * bpp / 8 > CXIMAGE_MAX_MEMORY ||
@@ -73,8 +72,26 @@ bool CxImage::Create(std::uint32_t width, std::uint32_t height, std::uint32_t bp
         lastError_ = "CXIMAGE_MAX_MEMORY exceeded";
         return false;
     }
+    return true;
+}
+
+// A new picture starts with the defaults; copies and conversions put theirs back after.
+void CxImage::NewSettings(std::uint32_t format)
+{
+    format_ = format;
+    quality_ = 90;
+    xdpi_ = ydpi_ = 96;
+    transIndex_ = -1;
+    std::memset(palette_, 0, sizeof palette_);
+}
+
+bool CxImage::Create(std::uint32_t width, std::uint32_t height, std::uint32_t bpp, std::uint32_t format)
+{
+    bpp = RoundBpp(bpp);
+    if (!Admit(width, height, bpp)) return false;
+    const auto rowBytes = static_cast<std::uint32_t>(((std::uint64_t(width) * bpp + 31) / 32) * 4);
     // calloc: fresh pages arrive zeroed without being touched.
-    bits_ = static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(rowBytes * height), 1));
+    bits_ = static_cast<std::uint8_t*>(std::calloc(std::size_t(rowBytes) * height, 1));
     if (!bits_) {
         lastError_ = "CxImage::Create can't allocate memory";
         return false;
@@ -82,15 +99,17 @@ bool CxImage::Create(std::uint32_t width, std::uint32_t height, std::uint32_t bp
     width_ = width;
     height_ = height;
     bpp_ = bpp;
-    rowBytes_ = static_cast<std::uint32_t>(rowBytes);
-    format_ = format;
-    // A new picture starts with the defaults; copies and conversions put theirs back after.
-    quality_ = 90;
-    xdpi_ = ydpi_ = 96;
-    transIndex_ = -1;
-    std::memset(palette_, 0, sizeof palette_);
+    rowBytes_ = rowBytes;
+    NewSettings(format);
     if (bpp == 1) SetPaletteColor(1, 255, 255, 255);
     if (bpp == 8) SetGreyPalette();
+    return true;
+}
+
+bool CxImage::CreateSettingsOnly(std::uint32_t width, std::uint32_t height, std::uint32_t bpp, std::uint32_t format)
+{
+    if (!Admit(width, height, RoundBpp(bpp))) return false;
+    NewSettings(format);
     return true;
 }
 
@@ -124,6 +143,14 @@ bool CxImage::Copy(const CxImage& source)
     }
     CopySettings(source);
     return true;
+}
+
+void CxImage::TakeSettingsOf(const CxImage& source)
+{
+    CopySettings(source);
+    // The transparent index means nothing without a palette; its colour stays the background.
+    if (source.transIndex_ >= 0) background_ = source.GetTransColor();
+    transIndex_ = -1;
 }
 
 RGBQ CxImage::GetTransColor() const
@@ -268,10 +295,7 @@ bool CxImage::IncreaseBpp24()
         }
     }
     wide.alpha_ = std::exchange(alpha_, nullptr);
-    wide.CopySettings(*this);
-    // The transparent index means nothing without a palette; its colour stays the background.
-    if (transIndex_ >= 0) wide.background_ = GetTransColor();
-    wide.transIndex_ = -1;
+    wide.TakeSettingsOf(*this);
     *this = std::move(wide);
     return true;
 }

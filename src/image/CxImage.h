@@ -44,6 +44,9 @@ public:
     // Pixels, palette (zeroed; grey ramp for 8 bits) and no alpha. bpp is rounded up to
     // 1, 4, 8 or 24. On failure the image is invalid and the last error says why.
     bool Create(std::uint32_t width, std::uint32_t height, std::uint32_t bpp, std::uint32_t format = 0);
+    // The same checks and the settings of a new picture, but no pixels: what a decoder that
+    // hands its rows elsewhere leaves behind. The image stays invalid.
+    bool CreateSettingsOnly(std::uint32_t width, std::uint32_t height, std::uint32_t bpp, std::uint32_t format = 0);
     void Destroy();
     // An exact copy of another image: pixels, palette, alpha and settings.
     bool Copy(const CxImage& source);
@@ -145,8 +148,13 @@ public:
 #endif
 
 private:
+    friend class AreaShrinker;
+
     void CopySettings(const CxImage& source);
-    bool DecodeAs(CxFile* stream, std::uint32_t format);
+    // What a picture made from `source` at another size keeps of its settings.
+    void TakeSettingsOf(const CxImage& source);
+    bool Admit(std::uint32_t width, std::uint32_t height, std::uint32_t bpp);
+    void NewSettings(std::uint32_t format);
     bool Turn(bool left);
 
     std::uint8_t* bits_ = nullptr;

@@ -116,7 +116,8 @@ struct DecodeState {
     ErrorManager err;
     Source src;
     CxImage* image;
-    std::uint8_t* cmykRow;  // one row of CMYK samples, owned by the caller
+    RowSink* sink;
+    // One row of CMYK samples, owned by the caller.
     std::vector<std::uint8_t>* cmyk;
 };
 
@@ -140,11 +141,15 @@ int DecodeInner(DecodeState& s)
     const bool cmyk = in == JCS_CMYK || in == JCS_YCCK;
     s.cinfo.out_color_space = grey ? JCS_GRAYSCALE : (cmyk ? JCS_CMYK : JCS_EXT_BGR);
     jpeg_calc_output_dimensions(&s.cinfo);
-    if (!s.image->Create(s.cinfo.output_width, s.cinfo.output_height, grey ? 8 : 24, CXIMAGE_FORMAT_JPG)) {
+    const std::uint32_t width = s.cinfo.output_width;
+    const Start start =
+        StartPicture(*s.image, s.sink, width, s.cinfo.output_height, grey ? 8 : 24, false, CXIMAGE_FORMAT_JPG);
+    if (start == Start::Failed) {
         std::snprintf(s.err.message, sizeof s.err.message, "%s", s.image->GetLastError());
         jpeg_destroy_decompress(&s.cinfo);
         return 1;
     }
+    const bool rows = start == Start::Rows;
     std::int32_t xdpi = 0, ydpi = 0;
     for (jpeg_saved_marker_ptr m = s.cinfo.marker_list; m; m = m->next)
         if (m->marker == JPEG_APP0 + 1) ExifResolution(m->data, m->data_length, xdpi, ydpi);
@@ -160,25 +165,24 @@ int DecodeInner(DecodeState& s)
     if (xdpi) s.image->SetXDPI(xdpi);
     if (ydpi) s.image->SetYDPI(ydpi);
 
-    if (cmyk) s.cmyk->resize(std::size_t(s.cinfo.output_width) * 4);
+    if (cmyk) s.cmyk->resize(std::size_t(width) * 4);
     jpeg_start_decompress(&s.cinfo);
     while (s.cinfo.output_scanline < s.cinfo.output_height) {
-        std::uint8_t* row = s.image->GetBits(s.cinfo.output_scanline);
-        if (!cmyk) {
-            JSAMPROW rows[1] = {row};
-            jpeg_read_scanlines(&s.cinfo, rows, 1);
-            continue;
+        std::uint8_t* const row = rows ? s.sink->NextRow() : s.image->GetBits(s.cinfo.output_scanline);
+        JSAMPROW samples[1] = {cmyk ? s.cmyk->data() : row};
+        jpeg_read_scanlines(&s.cinfo, samples, 1);
+        if (cmyk) {
+            // Adobe writes CMYK inverted; libjpeg hands it over as stored.
+            const std::uint8_t* p = s.cmyk->data();
+            std::uint8_t* out = row;
+            for (std::uint32_t x = 0; x < width; ++x, p += 4, out += 3) {
+                const unsigned k = p[3];
+                out[0] = static_cast<std::uint8_t>(p[2] * k / 255);
+                out[1] = static_cast<std::uint8_t>(p[1] * k / 255);
+                out[2] = static_cast<std::uint8_t>(p[0] * k / 255);
+            }
         }
-        JSAMPROW rows[1] = {s.cmyk->data()};
-        jpeg_read_scanlines(&s.cinfo, rows, 1);
-        // Adobe writes CMYK inverted; libjpeg hands it over as stored.
-        const std::uint8_t* p = s.cmyk->data();
-        for (std::uint32_t x = 0; x < s.cinfo.output_width; ++x, p += 4, row += 3) {
-            const unsigned k = p[3];
-            row[0] = static_cast<std::uint8_t>(p[2] * k / 255);
-            row[1] = static_cast<std::uint8_t>(p[1] * k / 255);
-            row[2] = static_cast<std::uint8_t>(p[0] * k / 255);
-        }
+        if (rows) s.sink->RowDone();
     }
     if (s.src.truncated) {
         std::snprintf(s.err.message, sizeof s.err.message, "Premature end of JPEG file");
@@ -284,7 +288,7 @@ int EncodeInner(EncodeState& s)
 
 }  // namespace
 
-bool DecodeJpeg(CxImage& image, CxFile& in)
+bool DecodeJpeg(CxImage& image, CxFile& in, RowSink* sink)
 {
     std::vector<JOCTET> buffer(kBufferSize);
     std::vector<std::uint8_t> cmyk;
@@ -300,6 +304,7 @@ bool DecodeJpeg(CxImage& image, CxFile& in)
     s.src.in = &in;
     s.src.buffer = buffer.data();
     s.image = &image;
+    s.sink = sink;
     s.cmyk = &cmyk;
     if (DecodeInner(s) != 0) {
         image.Destroy();

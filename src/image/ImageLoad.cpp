@@ -5,13 +5,13 @@
 
 namespace {
 
-using Decoder = bool (*)(CxImage&, CxFile&);
+using Decoder = bool (*)(CxImage&, CxFile&, ImageCodec::RowSink*);
 
 Decoder DecoderFor(std::uint32_t format)
 {
     switch (format) {
-    case CXIMAGE_FORMAT_BMP: return ImageCodec::DecodeBmp;
-    case CXIMAGE_FORMAT_GIF: return ImageCodec::DecodeGif;
+    case CXIMAGE_FORMAT_BMP: return [](CxImage& i, CxFile& f, ImageCodec::RowSink*) { return ImageCodec::DecodeBmp(i, f); };
+    case CXIMAGE_FORMAT_GIF: return [](CxImage& i, CxFile& f, ImageCodec::RowSink*) { return ImageCodec::DecodeGif(i, f); };
     case CXIMAGE_FORMAT_JPG: return ImageCodec::DecodeJpeg;
     case CXIMAGE_FORMAT_PNG: return ImageCodec::DecodePng;
     case CXIMAGE_FORMAT_TIF: return ImageCodec::DecodeTiff;
@@ -22,40 +22,63 @@ Decoder DecoderFor(std::uint32_t format)
 constexpr std::uint32_t kDetectionOrder[] = {CXIMAGE_FORMAT_BMP, CXIMAGE_FORMAT_JPG, CXIMAGE_FORMAT_GIF,
                                              CXIMAGE_FORMAT_PNG, CXIMAGE_FORMAT_TIF};
 
-}  // namespace
+constexpr const char* kUnknownFormat = "Decode: Unknown or wrong format";
 
-bool CxImage::DecodeAs(CxFile* stream, std::uint32_t format)
+bool DecodeAs(CxImage& image, CxFile& stream, std::uint32_t format, ImageCodec::RowSink* sink)
 {
     Decoder decode = DecoderFor(format);
     if (!decode) {
-        lastError_ = "Decode: Unknown or wrong format";
+        image.SetLastError(kUnknownFormat);
         return false;
     }
-    Destroy();
-    if (decode(*this, *stream)) return true;
-    Destroy();
-    if (lastError_.empty()) lastError_ = "Decode: Unknown or wrong format";
+    image.Destroy();
+    if (decode(image, stream, sink)) return true;
+    image.Destroy();
+    if (image.GetLastError()[0] == '\0') image.SetLastError(kUnknownFormat);
     return false;
 }
 
+}  // namespace
+
+namespace ImageCodec {
+
+Start StartPicture(CxImage& image, RowSink* sink, std::uint32_t width, std::uint32_t height, std::uint32_t bpp,
+                   bool alpha, std::uint32_t format)
+{
+    // The sink is asked only about pictures we would accept whole.
+    if (sink && bpp == 24 && image.CreateSettingsOnly(width, height, bpp, format)) {
+        if (sink->Accept(width, height, alpha)) return Start::Rows;
+    }
+    if (!image.Create(width, height, bpp, format) || (alpha && !image.AlphaCreate())) return Start::Failed;
+    return Start::Whole;
+}
+
+bool DecodeStream(CxImage& image, CxFile& in, std::uint32_t format, RowSink* sink)
+{
+    image.Destroy();
+    image.SetLastError("");
+    if (format != CXIMAGE_FORMAT_UNKNOWN) return DecodeAs(image, in, format, sink);
+
+    const std::int32_t start = in.Tell();
+    for (std::uint32_t candidate : kDetectionOrder) {
+        in.Seek(start, SEEK_SET);
+        if (DecodeAs(image, in, candidate, sink)) return true;
+    }
+    image.Destroy();
+    image.SetLastError(kUnknownFormat);
+    return false;
+}
+
+}  // namespace ImageCodec
+
 bool CxImage::LoadStream(CxFile* stream, std::uint32_t format)
 {
-    Destroy();
     if (!stream) {
+        Destroy();
         lastError_ = "null file handler";
         return false;
     }
-    lastError_.clear();
-    if (format != CXIMAGE_FORMAT_UNKNOWN) return DecodeAs(stream, format);
-
-    const std::int32_t start = stream->Tell();
-    for (std::uint32_t candidate : kDetectionOrder) {
-        stream->Seek(start, SEEK_SET);
-        if (DecodeAs(stream, candidate)) return true;
-    }
-    Destroy();
-    lastError_ = "Decode: Unknown or wrong format";
-    return false;
+    return ImageCodec::DecodeStream(*this, *stream, format, nullptr);
 }
 
 bool CxImage::Decode(const std::uint8_t* data, std::uint32_t size, std::uint32_t format)

@@ -17,6 +17,7 @@ struct PngState {
     png_infop info;
     CxFile* file;
     CxImage* image;
+    RowSink* sink;
     const CxImage* source;
     std::vector<std::uint8_t>* buffer;  // owned by the caller
     char message[128];
@@ -96,10 +97,16 @@ int DecodeInner(PngState& s)
     const int passes = png_set_interlace_handling(s.png);
     png_read_update_info(s.png, s.info);
 
-    if (!image.Create(width, height, bpp, CXIMAGE_FORMAT_PNG)) {
+    // Only the alpha of a 24-bit picture is known this early; a palette's comes below. The
+    // rows of an interlaced file arrive in several passes, so those are decoded whole.
+    const bool colourAlpha = bpp == 24 && alpha;
+    const Start start =
+        StartPicture(image, passes > 1 ? nullptr : s.sink, width, height, bpp, colourAlpha, CXIMAGE_FORMAT_PNG);
+    if (start == Start::Failed) {
         std::snprintf(s.message, sizeof s.message, "%s", image.GetLastError());
         return 1;
     }
+    const bool rows = start == Start::Rows;
     png_uint_32 xppu = 0, yppu = 0;
     int unit = 0;
     if (png_get_pHYs(s.png, s.info, &xppu, &yppu, &unit) && unit == PNG_RESOLUTION_METER) {
@@ -139,14 +146,14 @@ int DecodeInner(PngState& s)
     }
 
     const std::size_t rowBytes = png_get_rowbytes(s.png, s.info);
-    const std::uint32_t w = image.Width(), h = image.Height();
+    const std::uint32_t w = width, h = height;
     const bool direct = !alpha || colour == PNG_COLOR_TYPE_PALETTE;
-    if (alpha && !image.AlphaCreate()) {
+    if (alpha && !colourAlpha && !image.AlphaCreate()) {
         std::snprintf(s.message, sizeof s.message, "%s", image.GetLastError());
         return 1;
     }
-    // Rows go straight into the picture when their layout matches; interlaced images with
-    // an alpha channel need the whole picture at hand for the later passes.
+    // Rows go straight into the picture (or the sink) when their layout matches; interlaced
+    // images with an alpha channel need the whole picture at hand for the later passes.
     std::uint8_t* whole = nullptr;
     std::uint8_t* one = nullptr;
     if (!direct) {
@@ -156,17 +163,23 @@ int DecodeInner(PngState& s)
     }
     for (int pass = 0; pass < passes; ++pass) {
         for (std::uint32_t y = 0; y < h; ++y) {
-            std::uint8_t* row = direct ? image.GetBits(y) : (whole ? whole + rowBytes * y : one);
+            if (direct) {
+                png_read_row(s.png, rows ? s.sink->NextRow() : image.GetBits(y), nullptr);
+                if (rows) s.sink->RowDone();
+                continue;
+            }
+            std::uint8_t* row = whole ? whole + rowBytes * y : one;
             png_read_row(s.png, row, nullptr);
-            if (direct || pass != passes - 1) continue;
-            std::uint8_t* out = image.GetBits(y);
-            std::uint8_t* a = image.AlphaGetPointer(0, y);
+            if (pass != passes - 1) continue;
+            std::uint8_t* out = rows ? s.sink->NextRow() : image.GetBits(y);
+            std::uint8_t* a = rows ? out + 3 * std::size_t(w) : image.AlphaGetPointer(0, y);
             for (std::uint32_t x = 0; x < w; ++x) {
                 out[3 * x] = row[4 * x];
                 out[3 * x + 1] = row[4 * x + 1];
                 out[3 * x + 2] = row[4 * x + 2];
                 a[x] = row[4 * x + 3];
             }
+            if (rows) s.sink->RowDone();
         }
     }
     if (alpha && colour == PNG_COLOR_TYPE_PALETTE) {
@@ -239,7 +252,7 @@ int EncodeInner(PngState& s)
 
 }  // namespace
 
-bool DecodePng(CxImage& image, CxFile& in)
+bool DecodePng(CxImage& image, CxFile& in, RowSink* sink)
 {
     std::uint8_t signature[8];
     if (in.Read(signature, 1, 8) != 8 || png_sig_cmp(signature, 0, 8) != 0) {
@@ -251,6 +264,7 @@ bool DecodePng(CxImage& image, CxFile& in)
     PngState s{};
     s.file = &in;
     s.image = &image;
+    s.sink = sink;
     s.buffer = buffers;
     s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &s, OnError, OnWarning);
     if (!s.png) return false;

@@ -85,7 +85,7 @@ bool Fail(CxImage& image, const Client& client, const char* fallback)
 
 }  // namespace
 
-bool DecodeTiff(CxImage& image, CxFile& in)
+bool DecodeTiff(CxImage& image, CxFile& in, RowSink* sink)
 {
     std::uint8_t magic[4];
     const std::int32_t start = in.Tell();
@@ -106,7 +106,9 @@ bool DecodeTiff(CxImage& image, CxFile& in)
     TIFFRGBAImage rgba{};
     if (TIFFRGBAImageOK(tif, text) && TIFFRGBAImageBegin(&rgba, tif, 0, text)) {
         const std::uint32_t w = rgba.width, h = rgba.height;
-        if (image.Create(w, h, 24, CXIMAGE_FORMAT_TIF) && (!rgba.alpha || image.AlphaCreate())) {
+        const Start start = StartPicture(image, sink, w, h, 24, rgba.alpha != 0, CXIMAGE_FORMAT_TIF);
+        if (start != Start::Failed) {
+            const bool rows = start == Start::Rows;
             float xres = 0, yres = 0;
             std::uint16_t unit = RESUNIT_INCH;
             TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
@@ -117,17 +119,21 @@ bool DecodeTiff(CxImage& image, CxFile& in)
                 image.SetYDPI(static_cast<std::int32_t>(yres * scale + 0.5f));
             rgba.req_orientation = ORIENTATION_TOPLEFT;
             const bool unassociated = rgba.alpha == EXTRASAMPLE_UNASSALPHA;
+            // Bands of 4 Mpixel, whoever takes the rows: where a damaged file fails depends on
+            // the bands it is read in.
             const std::uint32_t band = std::max<std::uint32_t>(1, std::min<std::uint32_t>(h, (1u << 22) / w));
             std::vector<std::uint32_t> raster(std::size_t(w) * band);
             ok = true;
             for (std::uint32_t y = 0; y < h && ok; y += band) {
-                const std::uint32_t rows = std::min(band, h - y);
+                const std::uint32_t count = std::min(band, h - y);
                 rgba.row_offset = static_cast<int>(y);
                 rgba.col_offset = 0;
-                ok = TIFFRGBAImageGet(&rgba, raster.data(), w, rows) != 0;
-                for (std::uint32_t r = 0; r < rows && ok; ++r) {
-                    std::uint8_t* out = image.GetBits(y + r);
-                    std::uint8_t* a = image.AlphaGetPointer(0, y + r);
+                ok = TIFFRGBAImageGet(&rgba, raster.data(), w, count) != 0;
+                for (std::uint32_t r = 0; r < count && ok; ++r) {
+                    std::uint8_t* out = rows ? sink->NextRow() : image.GetBits(y + r);
+                    std::uint8_t* const a = !rgba.alpha ? nullptr
+                                            : rows      ? out + 3 * std::size_t(w)
+                                                        : image.AlphaGetPointer(0, y + r);
                     const std::uint32_t* p = raster.data() + std::size_t(r) * w;
                     for (std::uint32_t x = 0; x < w; ++x, out += 3) {
                         std::uint32_t b = TIFFGetB(p[x]), g = TIFFGetG(p[x]), red = TIFFGetR(p[x]);
@@ -143,6 +149,7 @@ bool DecodeTiff(CxImage& image, CxFile& in)
                         out[2] = static_cast<std::uint8_t>(red);
                         if (a) a[x] = static_cast<std::uint8_t>(alpha);
                     }
+                    if (rows) sink->RowDone();
                 }
             }
         } else if (!client.message[0]) {

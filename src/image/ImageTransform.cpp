@@ -1,9 +1,9 @@
 // Quarter turns, grey copies, resampling and centring on a canvas.
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <vector>
 
+#include "image/AreaShrinker.h"
 #include "image/CxImage.h"
 
 namespace {
@@ -78,71 +78,6 @@ bool CxImage::GreyCopy(CxImage& grey) const
 
 namespace {
 
-// Each destination column covers [d * ratio, (d + 1) * ratio) of the source; the weights
-// are the covered fractions of each source column, normalised to sum to one.
-struct Span {
-    std::uint32_t first, count;
-    std::uint32_t weights;  // index into the shared weight table
-};
-
-void AreaSpans(std::uint32_t from, std::uint32_t to, std::vector<Span>& spans, std::vector<float>& weights)
-{
-    const double ratio = double(from) / to;
-    spans.resize(to);
-    weights.clear();
-    for (std::uint32_t d = 0; d < to; ++d) {
-        const double a = d * ratio, b = std::min<double>((d + 1) * ratio, from);
-        const auto first = static_cast<std::uint32_t>(a);
-        auto last = static_cast<std::uint32_t>(std::ceil(b));
-        if (last > from) last = from;
-        if (last <= first) last = first + 1;
-        spans[d] = Span{first, last - first, static_cast<std::uint32_t>(weights.size())};
-        for (std::uint32_t s = first; s < last; ++s) {
-            const double covered = std::min<double>(s + 1, b) - std::max<double>(s, a);
-            weights.push_back(static_cast<float>(std::max(covered, 0.0) / (b - a)));
-        }
-    }
-}
-
-bool AreaAverage(const CxImage& src, CxImage& dst)
-{
-    const std::uint32_t w = src.Width(), h = src.Height(), nw = dst.Width(), nh = dst.Height();
-    std::vector<Span> xs, ys;
-    std::vector<float> xw, yw;
-    AreaSpans(w, nw, xs, xw);
-    AreaSpans(h, nh, ys, yw);
-    // Rows first: a weighted sum of whole source rows is one long contiguous loop, which
-    // the compiler vectorises; the columns are then reduced once per output row.
-    const std::size_t n = std::size_t(w) * 3;
-    std::vector<float> acc(n);
-    for (std::uint32_t dy = 0; dy < nh; ++dy) {
-        std::fill(acc.begin(), acc.end(), 0.0f);
-        const Span& sy = ys[dy];
-        float* a = acc.data();
-        for (std::uint32_t k = 0; k < sy.count; ++k) {
-            const std::uint8_t* row = src.GetBits(sy.first + k);
-            const float wy = yw[sy.weights + k];
-            for (std::size_t i = 0; i < n; ++i) a[i] += static_cast<float>(row[i]) * wy;
-        }
-        std::uint8_t* out = dst.GetBits(dy);
-        for (std::uint32_t dx = 0; dx < nw; ++dx, out += 3) {
-            const Span& sx = xs[dx];
-            const float* p = a + 3 * std::size_t(sx.first);
-            const float* wx = xw.data() + sx.weights;
-            float b = 0.5f, g = 0.5f, r = 0.5f;
-            for (std::uint32_t j = 0; j < sx.count; ++j, p += 3) {
-                b += p[0] * wx[j];
-                g += p[1] * wx[j];
-                r += p[2] * wx[j];
-            }
-            out[0] = static_cast<std::uint8_t>(b >= 255.0f ? 255 : (b <= 0.0f ? 0 : b));
-            out[1] = static_cast<std::uint8_t>(g >= 255.0f ? 255 : (g <= 0.0f ? 0 : g));
-            out[2] = static_cast<std::uint8_t>(r >= 255.0f ? 255 : (r <= 0.0f ? 0 : r));
-        }
-    }
-    return true;
-}
-
 // Source coordinate of a destination pixel centre, with its two neighbours and weight.
 struct Tap {
     std::uint32_t a, b;
@@ -189,49 +124,47 @@ bool CxImage::ResampleFrom(const CxImage& source, std::uint32_t newWidth, std::u
     }
     if (newWidth == source.width_ && newHeight == source.height_) return Copy(source);
     const std::uint32_t sw = source.width_, sh = source.height_;
-    const bool grey = source.IsGrayScale();
     CxImage& out = *this;
-    if (!out.Create(newWidth, newHeight, grey ? 8 : 24, source.format_)) return false;
     if (source.bpp_ == 24 && newWidth < sw && newHeight < sh) {
-        AreaAverage(source, out);
-    } else {
-        // Bilinear on colours; a grey palette stays grey, other palettes become 24-bit.
-        const std::vector<Tap> xs = BilinearTaps(sw, newWidth), ys = BilinearTaps(sh, newHeight);
-        for (std::uint32_t y = 0; y < newHeight; ++y) {
-            const Tap ty = ys[y];
-            std::uint8_t* o = out.GetBits(y);
-            for (std::uint32_t x = 0; x < newWidth; ++x) {
-                const Tap tx = xs[x];
-                const RGBQ c00 = source.GetPixelColor(tx.a, ty.a), c10 = source.GetPixelColor(tx.b, ty.a),
-                           c01 = source.GetPixelColor(tx.a, ty.b), c11 = source.GetPixelColor(tx.b, ty.b);
-                auto mix = [&](std::uint8_t RGBQ::*ch) {
-                    const float top = c00.*ch + (c10.*ch - c00.*ch) * tx.t;
-                    const float bottom = c01.*ch + (c11.*ch - c01.*ch) * tx.t;
-                    const float v = top + (bottom - top) * ty.t + 0.5f;
-                    return static_cast<std::uint8_t>(v >= 255.0f ? 255 : (v <= 0.0f ? 0 : v));
-                };
-                if (grey) {
-                    o[x] = mix(&RGBQ::r);
-                } else {
-                    o[3 * x] = mix(&RGBQ::b);
-                    o[3 * x + 1] = mix(&RGBQ::g);
-                    o[3 * x + 2] = mix(&RGBQ::r);
-                }
+        AreaShrinker shrink;
+        if (!shrink.Begin(sw, sh, source.alpha_ != nullptr, newWidth, newHeight, out)) return false;
+        for (std::uint32_t y = 0; y < sh; ++y) shrink.AddRow(source.GetBits(y), source.AlphaGetPointer(0, y));
+        shrink.Finish(source);
+        return true;
+    }
+    // Bilinear on colours; a grey palette stays grey, other palettes become 24-bit.
+    const bool grey = source.IsGrayScale();
+    if (!out.Create(newWidth, newHeight, grey ? 8 : 24, source.format_)) return false;
+    const std::vector<Tap> xs = BilinearTaps(sw, newWidth), ys = BilinearTaps(sh, newHeight);
+    for (std::uint32_t y = 0; y < newHeight; ++y) {
+        const Tap ty = ys[y];
+        std::uint8_t* o = out.GetBits(y);
+        for (std::uint32_t x = 0; x < newWidth; ++x) {
+            const Tap tx = xs[x];
+            const RGBQ c00 = source.GetPixelColor(tx.a, ty.a), c10 = source.GetPixelColor(tx.b, ty.a),
+                       c01 = source.GetPixelColor(tx.a, ty.b), c11 = source.GetPixelColor(tx.b, ty.b);
+            auto mix = [&](std::uint8_t RGBQ::*ch) {
+                const float top = c00.*ch + (c10.*ch - c00.*ch) * tx.t;
+                const float bottom = c01.*ch + (c11.*ch - c01.*ch) * tx.t;
+                const float v = top + (bottom - top) * ty.t + 0.5f;
+                return static_cast<std::uint8_t>(v >= 255.0f ? 255 : (v <= 0.0f ? 0 : v));
+            };
+            if (grey) {
+                o[x] = mix(&RGBQ::r);
+            } else {
+                o[3 * x] = mix(&RGBQ::b);
+                o[3 * x + 1] = mix(&RGBQ::g);
+                o[3 * x + 2] = mix(&RGBQ::r);
             }
         }
     }
     if (source.alpha_) {
         if (!out.AlphaCreate()) return false;
-        for (std::uint32_t y = 0; y < newHeight; ++y) {
-            const auto sy = static_cast<std::uint32_t>(std::uint64_t(y) * sh / newHeight);
-            for (std::uint32_t x = 0; x < newWidth; ++x)
-                out.alpha_[std::size_t(y) * newWidth + x] =
-                    source.alpha_[std::size_t(sy) * sw + static_cast<std::uint32_t>(std::uint64_t(x) * sw / newWidth)];
-        }
+        for (std::uint32_t y = 0; y < newHeight; ++y)
+            AreaShrinker::NearestRow(source.AlphaGetPointer(0, AreaShrinker::NearestSource(y, sh, newHeight)), sw,
+                                     out.AlphaGetPointer(0, y), newWidth);
     }
-    out.CopySettings(source);
-    if (source.transIndex_ >= 0) out.background_ = source.GetTransColor();
-    out.transIndex_ = -1;
+    out.TakeSettingsOf(source);
     return true;
 }
 
@@ -265,8 +198,15 @@ bool CxImage::CenterOnCanvas(std::uint32_t width, std::uint32_t height)
         for (std::uint32_t y = 0; y < height; ++y)
             for (std::uint32_t x = 0; x < width; ++x) canvas.SetPixelIndex(x, y, index);
     }
-    for (std::uint32_t y = 0; y < height_; ++y)
+    // Whole bytes per pixel: a row at a time.
+    const std::uint32_t pixelBytes = bpp_ / 8;
+    for (std::uint32_t y = 0; y < height_; ++y) {
+        if (pixelBytes) {
+            std::memcpy(canvas.GetBits(top + y) + std::size_t(left) * pixelBytes, GetBits(y), std::size_t(width_) * pixelBytes);
+            continue;
+        }
         for (std::uint32_t x = 0; x < width_; ++x) CopyPixel(*this, x, y, canvas, left + x, top + y);
+    }
     if (alpha_) {
         if (!canvas.AlphaCreate()) return false;
         std::memset(canvas.alpha_, 0, std::size_t(width) * height);

@@ -1,9 +1,12 @@
 #include "image/UploadPreparation.h"
 
 #include <cstring>
+#include <exception>
 
 #include "Biz/ConfigMgr.h"
+#include "image/AreaShrinker.h"
 #include "image/Codecs.h"
+#include "image/RowHandoff.h"
 #include "image/Watermark.h"
 
 namespace {
@@ -98,13 +101,24 @@ std::uint32_t UploadFormat(const TString& type, std::uint32_t fallback)
 
 void PrepareUpload(const CxImage& image, CxFile& stream) { PrepareUpload(image, stream, UploadSettings::Current()); }
 
-void PrepareUpload(const CxImage& image, CxFile& stream, const UploadSettings& settings)
+namespace {
+
+// The canvas a picture of w x h is scaled onto; false when the box leaves it as it is.
+bool BoxTarget(const UploadSettings& settings, std::uint32_t w, std::uint32_t h, FitResult& canvas)
 {
-    if (!image.IsValid()) return;
+    if (settings.thumbnailWidth <= 0 || settings.thumbnailHeight <= 0) return false;
+    canvas = FitSize(w, h, static_cast<std::uint32_t>(settings.thumbnailWidth),
+                     static_cast<std::uint32_t>(settings.thumbnailHeight));
+    return canvas.width != w || canvas.height != h;
+}
+
+// The steps after scaling: the stamp, the JPEG conversion and quality, the encoding.
+// `picture` is either `image` itself or `working`, a picture of our own that may change.
+void EncodeForUpload(const CxImage& image, const CxImage* picture, CxImage& working, CxFile& stream,
+                     const UploadSettings& settings)
+{
     // The working image is only made when something changes: photos are large, and a
     // full copy would double what preparing one costs in memory.
-    CxImage working;
-    const CxImage* picture = &image;
     auto own = [&]() {
         if (picture == &image) {
             if (!working.Copy(image)) return false;
@@ -112,14 +126,6 @@ void PrepareUpload(const CxImage& image, CxFile& stream, const UploadSettings& s
         }
         return true;
     };
-    if (settings.thumbnailWidth > 0 && settings.thumbnailHeight > 0) {
-        const FitResult target = FitSize(image.Width(), image.Height(), static_cast<std::uint32_t>(settings.thumbnailWidth),
-                                         static_cast<std::uint32_t>(settings.thumbnailHeight));
-        if (target.width != image.Width() || target.height != image.Height()) {
-            if (!ScaleToCanvas(image, target.width, target.height, working)) return;
-            picture = &working;
-        }
-    }
     if (StampsWatermark(settings)) {
         if (!own()) return;
         ApplyWatermark(working);
@@ -135,6 +141,119 @@ void PrepareUpload(const CxImage& image, CxFile& stream, const UploadSettings& s
     const std::uint32_t format = UploadFormat(settings.type, image.FormatCode());
     if (format == CXIMAGE_FORMAT_JPG) ImageCodec::EncodeJpeg(*picture, stream, quality);
     else picture->Encode(&stream, format);
+}
+
+// Scales a 24-bit picture into the box while it is decoded, when preparing it would shrink
+// it by the area average: the steps of ScaleToCanvas, fed one row at a time. The averaging
+// runs beside the decoder, on a second thread where the picture is big enough.
+class BoxSink final : public ImageCodec::RowSink {
+public:
+    explicit BoxSink(const UploadSettings& settings) : settings_(settings) {}
+
+    bool Accept(std::uint32_t width, std::uint32_t height, bool alpha) noexcept override
+    {
+        handoff_.Stop();
+        if (!BoxTarget(settings_, width, height, canvas_)) return false;
+        const FitResult size = ScaledSize(width, height, canvas_.width, canvas_.height);
+        // Enlarging a side is bilinear, which needs the neighbouring rows at hand.
+        if (size.width >= width || size.height >= height) return false;
+        if (!shrink_.Begin(width, height, alpha, size.width, size.height, picture_)) return false;
+        width_ = width;
+        height_ = height;
+        const std::size_t colour = std::size_t(width) * 3;
+        const std::size_t rowBytes = alpha ? colour + width : colour;
+        return handoff_.Start(rowBytes, height, [this, colour, alpha](const std::uint8_t* row) {
+            shrink_.AddRow(row, alpha ? row + colour : nullptr);
+        });
+    }
+    std::uint8_t* NextRow() noexcept override { return handoff_.NextRow(); }
+    void RowDone() noexcept override { handoff_.RowDone(); }
+
+    // After a decode that handed its rows here, `header` holding the picture's settings:
+    // the picture on its canvas, or null if the rows did not all arrive.
+    CxImage* Finish(const CxImage& header)
+    {
+        handoff_.Finish();
+        if (!shrink_.Complete()) return nullptr;
+        shrink_.Finish(header);
+        return picture_.CenterOnCanvas(canvas_.width, canvas_.height) ? &picture_ : nullptr;
+    }
+    std::uint32_t Width() const { return width_; }
+    std::uint32_t Height() const { return height_; }
+
+private:
+    const UploadSettings& settings_;
+    FitResult canvas_{0, 0};
+    std::uint32_t width_ = 0, height_ = 0;
+    AreaShrinker shrink_;
+    CxImage picture_;
+    RowHandoff handoff_;  // last: its thread stops before what it feeds goes
+};
+
+void Empty(PreparedPhoto& photo)
+{
+    photo.bytes.Close();
+    photo.width = photo.height = photo.format = 0;
+    photo.whileDecoding = false;
+}
+
+// Quarter turns clockwise, as RotateRight; three are one turn the other way.
+bool Turn(CxImage& image, int quarterTurns)
+{
+    switch ((quarterTurns % 4 + 4) % 4) {
+    case 1: return image.RotateRight();
+    case 2: return image.RotateRight() && image.RotateRight();
+    case 3: return image.RotateLeft();
+    default: return true;
+    }
+}
+
+}  // namespace
+
+void PrepareUpload(const CxImage& image, CxFile& stream, const UploadSettings& settings)
+{
+    if (!image.IsValid()) return;
+    CxImage working;
+    const CxImage* picture = &image;
+    FitResult canvas{0, 0};
+    if (BoxTarget(settings, image.Width(), image.Height(), canvas)) {
+        if (!ScaleToCanvas(image, canvas.width, canvas.height, working)) return;
+        picture = &working;
+    }
+    EncodeForUpload(image, picture, working, stream, settings);
+}
+
+bool PrepareEncoded(CxFile& encoded, std::uint32_t format, int quarterTurns, const UploadSettings& settings,
+                    PreparedPhoto& photo)
+{
+    Empty(photo);
+    try {
+        // A turned picture is decoded whole: its rows would come in the wrong direction.
+        const bool turned = (quarterTurns % 4) != 0;
+        BoxSink sink(settings);
+        CxImage image;
+        if (!ImageCodec::DecodeStream(image, encoded, format, turned ? nullptr : &sink)) return false;
+        if (!image.IsValid()) {
+            // The decoder handed its rows to the sink; `image` holds the settings only.
+            CxImage* picture = sink.Finish(image);
+            if (!picture) return false;
+            photo.width = sink.Width();
+            photo.height = sink.Height();
+            photo.whileDecoding = true;
+            EncodeForUpload(image, picture, *picture, photo.bytes, settings);
+        } else {
+            if (!Turn(image, quarterTurns)) return false;
+            photo.width = image.Width();
+            photo.height = image.Height();
+            PrepareUpload(image, photo.bytes, settings);
+        }
+        photo.format = UploadFormat(settings.type, image.FormatCode());
+        return true;
+    } catch (const std::exception&) {
+        // Out of memory for the decoder's or the averaging's buffers.
+        Empty(photo);
+        return false;
+    }
 }
 
 TString UploadFileName(const TString& fileName) { return UploadFileName(fileName, ConfigMgr::Instance()->ImageUploadType()); }
@@ -179,31 +298,47 @@ bool ReadWholeFile(const TString& path, CxMemFile& out)
 
 std::uint32_t PreparedSize(const CxImage* image, const TString& extension, const TString& path)
 {
-    if (IsGifPassThrough(extension)) {
-        CxIOFile file;
-        if (!file.Open(path.c_str(), SF_T("rb"))) return 0;
-        const std::int32_t size = file.Size();
-        return size > 0 ? static_cast<std::uint32_t>(size) : 0;
-    }
+    if (IsGifPassThrough(extension)) return PreparedSize(path, extension, 0);
     if (!image) return 0;
     CxMemFile scratch;
     PrepareUpload(*image, scratch);
     return static_cast<std::uint32_t>(scratch.Size());
 }
 
-bool PrepareFileForPost(const TString& path, PreparedPhoto& photo)
+std::uint32_t PreparedSize(CxFile& encoded, const TString& extension, int quarterTurns)
 {
-    photo.bytes.Close();
-    photo.width = photo.height = photo.format = 0;
+    if (IsGifPassThrough(extension)) {
+        const std::int32_t size = encoded.Size();
+        return size > 0 ? static_cast<std::uint32_t>(size) : 0;
+    }
+    PreparedPhoto scratch;
+    return PrepareEncoded(encoded, CXIMAGE_FORMAT_UNKNOWN, quarterTurns, UploadSettings::Current(), scratch)
+               ? static_cast<std::uint32_t>(scratch.bytes.Size())
+               : 0;
+}
+
+std::uint32_t PreparedSize(const TString& path, const TString& extension, int quarterTurns)
+{
+    CxIOFile file;
+    if (!file.Open(path.c_str(), SF_T("rb"))) return 0;
+    return PreparedSize(file, extension, quarterTurns);
+}
+
+bool PrepareFileForPost(const TString& path, PreparedPhoto& photo) { return PrepareFileForPost(path, 0, photo); }
+
+bool PrepareFileForPost(const TString& path, int quarterTurns, PreparedPhoto& photo)
+{
+    Empty(photo);
     const TString name = path.substr(NameStart(path));
     photo.fileName = UploadFileName(name);
-    CxImage image;
-    const bool decoded = image.LoadFile(path.c_str());
-    if (decoded) {
-        photo.width = image.Width();
-        photo.height = image.Height();
-    }
     if (IsGifPassThrough(FileExtension(name))) {
+        // Sent as the file's bytes; the form fields still give the decoded picture's size.
+        CxImage image;
+        if (image.LoadFile(path.c_str())) {
+            const bool across = quarterTurns % 2 != 0;
+            photo.width = across ? image.Height() : image.Width();
+            photo.height = across ? image.Width() : image.Height();
+        }
         photo.format = CXIMAGE_FORMAT_GIF;
         if (!ReadWholeFile(path, photo.bytes)) {
             photo.bytes.Close();
@@ -211,9 +346,7 @@ bool PrepareFileForPost(const TString& path, PreparedPhoto& photo)
         }
         return true;
     }
-    if (!decoded) return false;
-    const UploadSettings settings = UploadSettings::Current();
-    photo.format = UploadFormat(settings.type, image.FormatCode());
-    PrepareUpload(image, photo.bytes, settings);
-    return true;
+    CxIOFile file;
+    if (!file.Open(path.c_str(), SF_T("rb"))) return false;
+    return PrepareEncoded(file, CXIMAGE_FORMAT_UNKNOWN, quarterTurns, UploadSettings::Current(), photo);
 }

@@ -55,6 +55,7 @@ struct PreparedPhoto {
     std::uint32_t height = 0;
     std::uint32_t format = 0;  // format code of the bytes
     TString fileName;          // upload file name
+    bool whileDecoding = false;  // prepared row by row, the full picture never held
 };
 
 // Decodes the file and prepares it with the current settings (GIF files pass through as
@@ -62,3 +63,21 @@ struct PreparedPhoto {
 // such a photo, as an empty file part with width and height 0, which is what is left in
 // `photo` then.
 bool PrepareFileForPost(const TString& path, PreparedPhoto& photo);
+// The same for a photo turned by quarterTurns (see PrepareEncoded); a GIF's bytes are sent
+// unturned, its width and height are those of the turned picture.
+bool PrepareFileForPost(const TString& path, int quarterTurns, PreparedPhoto& photo);
+
+// Decodes a picture from its encoded bytes (format 0 detects it, any other code decodes only
+// that format, as LoadStream does), turns it by quarterTurns quarter turns clockwise
+// (negative: counter-clockwise) and fills photo.bytes, width, height and format exactly as
+// decoding, turning and PrepareUpload would; the file name is left alone. A 24-bit picture
+// that is shrunk into the box and not turned is prepared while it is decoded, row by row,
+// and never held at full size. False, with `photo` emptied, when the bytes do not decode.
+bool PrepareEncoded(CxFile& encoded, std::uint32_t format, int quarterTurns, const UploadSettings& settings,
+                    PreparedPhoto& photo);
+
+// Bytes a queued photo kept as its source is sent with, under the current settings: the
+// size of the source for a GIF (by extension), else the prepared size; 0 when it cannot be
+// read or decoded.
+std::uint32_t PreparedSize(CxFile& encoded, const TString& extension, int quarterTurns);
+std::uint32_t PreparedSize(const TString& path, const TString& extension, int quarterTurns);

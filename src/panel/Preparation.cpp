@@ -158,14 +158,12 @@ std::unique_ptr<PreparedPost> Preparation::Prepare(const RunPhoto& photo, const 
         post->readable = true;
         return post;
     }
-    const std::shared_ptr<CxImage> picture = photo.source.Decode();
-    if (!picture) return post;
-    CxMemFile out;
-    PrepareUpload(*picture, out, settings);
-    if (out.Size() <= 0) return post;
-    post->bytes.assign(reinterpret_cast<const char*>(out.GetBuffer()), static_cast<std::size_t>(out.Size()));
-    post->width = picture->Width();
-    post->height = picture->Height();
+    PreparedPhoto prepared;
+    if (!photo.source.Prepare(settings, prepared) || prepared.bytes.Size() <= 0) return post;
+    post->bytes.assign(reinterpret_cast<const char*>(prepared.bytes.GetBuffer()),
+                       static_cast<std::size_t>(prepared.bytes.Size()));
+    post->width = prepared.width;
+    post->height = prepared.height;
     post->readable = true;
     return post;
 }

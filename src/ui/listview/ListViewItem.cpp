@@ -265,8 +265,9 @@ int ListViewItem::Turns() const
 int ListViewItem::EncodedSize() const
 {
     // A GIF goes as its file: no need to decode it for its size.
-    const std::shared_ptr<CxImage> picture = IsGifPassThrough(extension_) ? nullptr : LoadPicture();
-    return static_cast<int>(PreparedSize(picture.get(), extension_, path_));
+    if (IsGifPassThrough(extension_)) return static_cast<int>(PreparedSize(nullptr, extension_, path_));
+    PreparedPhoto scratch;
+    return Source().Prepare(UploadSettings::Current(), scratch) ? static_cast<int>(scratch.bytes.Size()) : 0;
 }
 
 void ListViewItem::InvalidateIfVisible() const
@@ -312,6 +313,17 @@ std::shared_ptr<CxImage> PictureSource::Decode() const
         for (int i = 0; i < turns; ++i) picture->RotateRight();
     }
     return picture;
+}
+
+bool PictureSource::Prepare(const UploadSettings& settings, PreparedPhoto& photo) const
+{
+    if (bytes) {
+        CxMemFile in(bytes->data(), bytes->size());
+        return PrepareEncoded(in, format, turns, settings, photo);
+    }
+    CxIOFile in;
+    return !path.empty() && in.Open(WideFromText(path).c_str(), L"rb") &&
+           PrepareEncoded(in, CXIMAGE_FORMAT_UNKNOWN, turns, settings, photo);
 }
 
 std::uint32_t ListViewItem::PictureWidth() const

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "image/CxImage.h"
+#include "image/UploadPreparation.h"
 #include "platform/Text.h"
 #include "platform/Threading.h"
 #include "ui/EventArgs.h"
@@ -27,6 +28,10 @@ struct PictureSource {
     bool known = false;                                        // a picture was seen there
     // Decoded and turned; null when it cannot be read (any more).
     std::shared_ptr<CxImage> Decode() const;
+    // The upload bytes of the decoded, turned picture, straight from the source: a photo
+    // shrunk into the box is prepared while it decodes, never held at full size. False when
+    // it cannot be read (any more).
+    bool Prepare(const UploadSettings& settings, PreparedPhoto& photo) const;
 };
 
 class ListViewItem : public Korvel::UI::IElement {

@@ -2,8 +2,9 @@
 // djpeg and ImageMagick:
 //   image_bench generate OUT.jpg   a 4000 x 3000 synthetic photo, JPEG quality 92
 //   image_bench decode FILE        decode only
-//   image_bench prepare FILE OUT   decode, then prepare for upload into 800 x 600 as
-//                                  JPEG quality 80
+//   image_bench prepare FILE OUT   prepare for upload into 800 x 600 as JPEG quality 80,
+//                                  the way the product does (while decoding)
+//   image_bench prepare-whole FILE OUT   the same from the whole decoded picture
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -69,21 +70,27 @@ int main(int argc, char** argv)
         CxImage image;
         return image.LoadFile(argv[2], CXIMAGE_FORMAT_JPG) ? 0 : 1;
     }
-    if (argc == 4 && std::strcmp(argv[1], "prepare") == 0) {
+    const bool whole = argc == 4 && std::strcmp(argv[1], "prepare-whole") == 0;
+    if (whole || (argc == 4 && std::strcmp(argv[1], "prepare") == 0)) {
         ConfigMgr* config = ConfigMgr::Instance();
         config->SetThumbnailWidth(800);
         config->SetThumbnailHeight(600);
         config->SetImageUploadType(SF_T("jpg"));
         config->SetJpegQuality(80);
-        CxImage image;
-        if (!image.LoadFile(argv[2], CXIMAGE_FORMAT_JPG)) return 1;
-        CxMemFile out;
-        PrepareUpload(image, out);
+        PreparedPhoto photo;
+        if (whole) {
+            CxImage image;
+            if (!image.LoadFile(argv[2], CXIMAGE_FORMAT_JPG)) return 1;
+            PrepareUpload(image, photo.bytes);
+        } else if (!PrepareFileForPost(argv[2], photo)) {
+            return 1;
+        }
         std::FILE* f = std::fopen(argv[3], "wb");
         if (!f) return 1;
-        const bool ok = std::fwrite(out.GetBuffer(), 1, out.Size(), f) == static_cast<std::size_t>(out.Size());
-        return std::fclose(f) == 0 && ok && out.Size() > 0 ? 0 : 1;
+        const auto size = static_cast<std::size_t>(photo.bytes.Size());
+        const bool ok = std::fwrite(photo.bytes.GetBuffer(), 1, size, f) == size;
+        return std::fclose(f) == 0 && ok && size > 0 ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: image_bench generate OUT | decode FILE | prepare FILE OUT\n");
+    std::fprintf(stderr, "usage: image_bench generate OUT | decode FILE | prepare[-whole] FILE OUT\n");
     return 2;
 }
