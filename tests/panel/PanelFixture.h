@@ -105,6 +105,13 @@ public:
         effect = DROPEFFECT_COPY;
         target->Drop(data.Get(), 0, POINTL{300, 200}, &effect);
     }
+    // The address to post to, then photos dropped and loaded: the panel ready to run.
+    bool Queue(const std::wstring& url, const std::vector<std::wstring>& photos)
+    {
+        panel_->PutPostUrl(T(url).c_str());
+        DropOnPanel(photos);
+        return WaitLoaded();
+    }
     // Waits until the list's loader has made every thumbnail.
     bool WaitLoaded(DWORD ms = 10000)
     {

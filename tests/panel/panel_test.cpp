@@ -21,6 +21,16 @@ using namespace test;
 
 std::string Ok(const std::string& body) { return HttpResponse(200, "", body); }
 
+// A server that reads uploads slowly, so a run can be caught while a photo is in flight.
+ServerScript SlowReader(const std::string& body, std::size_t chunk, int pauseMs)
+{
+    ServerScript script;
+    script.response = Ok(body);
+    script.readChunk = chunk;
+    script.pauseMs = pauseMs;
+    return script;
+}
+
 // The text fields of a request, in the order they were sent (the file part excluded).
 std::vector<std::string> FieldNames(const std::string& raw)
 {
@@ -171,10 +181,8 @@ TEST_F(PanelTest, ARunPostsEveryPhotoThenEmptiesTheListAndCallsBackOnTheWindowTh
     server.SetScript({.response = Ok("stored")});
     PanelHost host;
     RecordingPanel& panel = host.Panel();
-    panel.PutPostUrl(T(server.Url(L"/upload")).c_str());
     panel.AddField(SF_T("album"), SF_T("summer"));
-    host.DropOnPanel(Photos(2, 320, 240));
-    ASSERT_TRUE(host.WaitLoaded());
+    ASSERT_TRUE(host.Queue(server.Url(L"/upload"), Photos(2, 320, 240)));
     host.List().ItemAt(0)->RotateRight();
 
     host.Click(panel.PostButton);
@@ -211,9 +219,7 @@ TEST_F(PanelTest, AFailureStopsTheRunAndARestartSendsOnlyWhatWasNotAccepted)
     server.SetScript(script);
     PanelHost host;
     RecordingPanel& panel = host.Panel();
-    panel.PutPostUrl(T(server.Url(L"/upload")).c_str());
-    host.DropOnPanel(Photos(5));
-    ASSERT_TRUE(host.WaitLoaded());
+    ASSERT_TRUE(host.Queue(server.Url(L"/upload"), Photos(5)));
 
     host.Click(panel.PostButton);
     ASSERT_TRUE(host.WaitIdle());
@@ -242,10 +248,8 @@ TEST_F(PanelTest, APhotoThatCannotBeReadAtItsTurnFailsTheRunInsteadOfGoingEmpty)
     server.SetScript({.response = Ok("fine")});
     PanelHost host;
     RecordingPanel& panel = host.Panel();
-    panel.PutPostUrl(T(server.Url(L"/upload")).c_str());
     std::vector<std::wstring> photos = Photos(3);
-    host.DropOnPanel(photos);
-    ASSERT_TRUE(host.WaitLoaded());
+    ASSERT_TRUE(host.Queue(server.Url(L"/upload"), photos));
     ASSERT_TRUE(::DeleteFileW(photos[1].c_str()));
 
     host.Click(panel.PostButton);
@@ -266,9 +270,7 @@ TEST_F(PanelTest, ARunWithNothingLeftToSendEndsAtOnce)
     server.SetScript({.response = Ok("ok")});
     PanelHost host;
     RecordingPanel& panel = host.Panel();
-    panel.PutPostUrl(T(server.Url(L"/upload")).c_str());
-    host.DropOnPanel(Photos(1));
-    ASSERT_TRUE(host.WaitLoaded());
+    ASSERT_TRUE(host.Queue(server.Url(L"/upload"), Photos(1)));
     dynamic_cast<ListViewPostItem*>(host.List().ItemAt(0))->MarkUploaded();
     host.Click(panel.PostButton);
     EXPECT_FALSE(panel.IsRunning());
@@ -280,18 +282,12 @@ TEST_F(PanelTest, ARunWithNothingLeftToSendEndsAtOnce)
 TEST_F(PanelTest, ConfirmedCancelStopsQuietlyAndTheNextRunStartsCleanly)
 {
     LoopbackServer server(4096);
-    ServerScript slow;
-    slow.response = Ok("late");
-    slow.readChunk = 2048;
-    slow.pauseMs = 40;
-    server.SetScript(slow);
+    server.SetScript(SlowReader("late", 2048, 40));
     PanelHost host;
     RecordingPanel& panel = host.Panel();
     panel.realDialogs = true;
-    panel.PutPostUrl(T(server.Url(L"/upload")).c_str());
     ConfigMgr::Instance()->SetImageUploadType(SF_T("bmp"));  // large bytes: a slow photo
-    host.DropOnPanel(Photos(2, 640, 480));
-    ASSERT_TRUE(host.WaitLoaded());
+    ASSERT_TRUE(host.Queue(server.Url(L"/upload"), Photos(2, 640, 480)));
 
     host.Click(panel.PostButton);
     ASSERT_TRUE(PumpUntil([&] { return panel.RemainingLabel.IsVisible() && !panel.statuses.empty(); }, 5000));
@@ -330,9 +326,7 @@ TEST_F(PanelTest, AServerThatStopsAnsweringFailsThePhotoAfterTheTimeOut)
     WinINetPoster::SetTimeouts(2000, 500);
     PanelHost host;
     RecordingPanel& panel = host.Panel();
-    panel.PutPostUrl(T(server.Url(L"/upload")).c_str());
-    host.DropOnPanel(Photos(1));
-    ASSERT_TRUE(host.WaitLoaded());
+    ASSERT_TRUE(host.Queue(server.Url(L"/upload"), Photos(1)));
     const Stopwatch watch;
     host.Click(panel.PostButton);
     ASSERT_TRUE(host.WaitIdle(6000));
@@ -345,18 +339,12 @@ TEST_F(PanelTest, AServerThatStopsAnsweringFailsThePhotoAfterTheTimeOut)
 TEST_F(PanelTest, ALockedListIgnoresDeleteKeysDropsAndTheSortBox)
 {
     LoopbackServer server(4096);
-    ServerScript slow;
-    slow.response = Ok("ok");
-    slow.readChunk = 1024;
-    slow.pauseMs = 50;
-    server.SetScript(slow);
+    server.SetScript(SlowReader("ok", 1024, 50));
     PanelHost host;
     RecordingPanel& panel = host.Panel();
-    panel.PutPostUrl(T(server.Url(L"/upload")).c_str());
     ConfigMgr::Instance()->SetImageUploadType(SF_T("bmp"));
     const std::vector<std::wstring> photos = Photos(3, 400, 300);
-    host.DropOnPanel({photos[0], photos[1]});
-    ASSERT_TRUE(host.WaitLoaded());
+    ASSERT_TRUE(host.Queue(server.Url(L"/upload"), {photos[0], photos[1]}));
     host.List().SelectAll(true);
     host.Click(panel.PostButton);
     ASSERT_TRUE(panel.IsRunning());
@@ -401,9 +389,7 @@ TEST_F(PanelTest, ARunEndsSafelyWhileThePanelRepaintsWithoutPause)
     for (int round = 0; round < 3; ++round) {
         PanelHost host;
         RecordingPanel& panel = host.Panel();
-        panel.PutPostUrl(T(server.Url(L"/upload")).c_str());
-        host.DropOnPanel(Photos(6, 200, 150));
-        ASSERT_TRUE(host.WaitLoaded());
+        ASSERT_TRUE(host.Queue(server.Url(L"/upload"), Photos(6, 200, 150)));
         host.Click(panel.PostButton);
         const bool done = PumpUntil(
             [&] {
