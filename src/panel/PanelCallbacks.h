@@ -5,6 +5,8 @@
 // has already handed over and waits for nothing.
 class PanelCallbacks {
 public:
+    // A run is starting (the ActiveX control readies the way its callbacks will come back).
+    virtual void OnRunStarting() {}
     // The run is complete: call AfterImagesPosted with Object.
     virtual void OnImagesPosted() = 0;
     // A photo failed: call OnError with Object (and the transfer's error code where the

@@ -78,6 +78,7 @@ void UploadPanel::StartRun()
     ImageList.SetEditable(0);
     AppState::Instance()->SetPosting();
     running_ = true;
+    callbacks_.OnRunStarting();
     SetPostSkins(true);
     AddButton.SetDisabled(1);
     ImageList.RepaintAll();

@@ -86,6 +86,12 @@ struct ModuleTraits {
     static void Close(Type h) { ::FreeLibrary(h); }
 };
 
+struct RegKeyTraits {
+    using Type = HKEY;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::RegCloseKey(h); }
+};
+
 using Handle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
@@ -97,6 +103,7 @@ using Brush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using Pen = UniqueHandle<GdiObjectTraits<HPEN>>;
 using GlobalMemory = UniqueHandle<GlobalMemoryTraits>;
 using Module = UniqueHandle<ModuleTraits>;
+using RegKey = UniqueHandle<RegKeyTraits>;
 
 // A DC from GetDC/GetWindowDC: released against the window it came from.
 class WindowDC {
