@@ -203,6 +203,9 @@ bool UploadPanel::HandleMessage(HWND wnd, UINT message, WPARAM wParam, LPARAM lP
     case WM_PANEL_RUN_EVENTS:
         DrainEvents();
         return true;
+    case WM_PANEL_LOCATE:
+        *result = Locate(reinterpret_cast<const wchar_t*>(wParam), reinterpret_cast<RECT*>(lParam)) ? 1 : 0;
+        return true;
     default:
         return built_ && host_.Route(wnd, message, wParam, lParam, result);
     }

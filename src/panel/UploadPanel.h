@@ -75,6 +75,8 @@ public:
     Korvel::UI::Controls::ComboBox SortBox;
 
     HWND Window() const { return window_; }
+    // Where a named control is (see WM_PANEL_LOCATE); false when it is not there or hidden.
+    bool Locate(const wchar_t* name, RECT* rect);
     bool IsRunning() const { return running_; }
     // Shows one of the product's messages over the active window; 0 when confirmed.
     virtual int ShowMessage(const Messages::Message& message);

@@ -5,4 +5,12 @@
 namespace Korvel {
 HINSTANCE ThisModule();
 void SetThisModule(HINSTANCE module);
+
+// An export of a loaded module as the function type it has; null when it is missing.
+template <class Function>
+Function ProcAddress(HMODULE module, const char* name)
+{
+    if (!module) return nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
 }  // namespace Korvel

@@ -8,3 +8,4 @@ int RunPostCommand(const std::vector<std::wstring>& args);
 int RunDownloadCommand(const std::vector<std::wstring>& args);
 int RunGalleryCommand(const std::vector<std::wstring>& args);
 int RunPanelCommand(const std::vector<std::wstring>& args);
+int RunPageCommand(const std::vector<std::wstring>& args);

@@ -42,6 +42,12 @@ const wchar_t kUsageText[] =
     L"      captions and sorts photos (N, I, J count from 1), presses the post button,\n"
     L"      and prints every status, message, callback and posted-files entry.\n"
     L"      Without --post it stays open for a person to use.\n"
+    L"  page [--plugin activex|npapi] [--dll PATH] [--shots DIR] SCRIPT.js [ARG...]\n"
+    L"      A small browser around a page script: the deliverable sits in a page\n"
+    L"      window, the JScript engine runs SCRIPT.js with it named `uploader`, and\n"
+    L"      `visitor` acts as the person at the page (drop, press, type, sort, answer,\n"
+    L"      waitUntil, sleep, shot, print, argument, quit). A script that never asks\n"
+    L"      the visitor to act leaves the page open for a person.\n"
     L"  gallery DIR\n"
     L"      Draws every control and dialog in each of its states through real windows\n"
     L"      and writes the pictures to DIR as PNG files (needs a display; Xvfb will do).\n"
@@ -133,5 +139,8 @@ int main()
     if (command == L"phototime") return RunPhotoTimeCommand(rest);
     if (command == L"gallery") return RunGalleryCommand(rest);
     if (command == L"panel") return RunPanelCommand(rest);
+#ifdef SF_HAVE_PAGE_HOST
+    if (command == L"page") return RunPageCommand(rest);
+#endif
     return UsageError(L"unknown command '" + command + L"'");
 }

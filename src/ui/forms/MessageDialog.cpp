@@ -28,6 +28,9 @@ void CMessageDialog::OnInitDialog()
 {
     SetWindowHandle(DialogHandle());
     if (title_.empty()) SetTitle(L"提示消息");
+    // The window's own text is never drawn (the form paints its title); it lets assistive
+    // and automation tools read which message is showing.
+    ::SetWindowTextW(DialogHandle(), message_.c_str());
 
     const DialogButton<CMessageDialog> buttons[] = {
         {ok_, kOkLook, {257, 141, 0, 0}, AnchorLeft | AnchorTop, &CMessageDialog::OnOk},

@@ -35,6 +35,21 @@ void ListViewPostItem::SetBounds(const RECT& b)
     captionEdit_ = RECT{b.left, b.bottom - 30, b.right, b.bottom};
 }
 
+bool ListViewPostItem::NamedButton(const wchar_t* name, RECT* rect) const
+{
+    const struct {
+        const wchar_t* name;
+        const RECT* rect;
+    } buttons[] = {{L"delete", &delete_}, {L"rotateleft", &rotateLeft_}, {L"rotateright", &rotateRight_},
+                   {L"view", &view_}, {L"caption", &captionEdit_}};
+    for (const auto& b : buttons) {
+        if (::lstrcmpW(b.name, name) != 0) continue;
+        *rect = *b.rect;
+        return true;
+    }
+    return false;
+}
+
 bool ListViewPostItem::GetToolInfo(int index, TString* text, RECT* rect)
 {
     static const TChar* const kTexts[] = {SF_T("删除"), SF_T("向左旋转"), SF_T("向右旋转"), SF_T("查看大图")};

@@ -24,6 +24,8 @@ public:
 
     // The button under a point (list coordinates), or an empty rectangle.
     RECT ButtonAt(POINT point) const;
+    // A button by name (delete, rotateleft, rotateright, view, caption), list coordinates.
+    bool NamedButton(const wchar_t* name, RECT* rect) const;
     void BeginEdit();
     void SetSent(int bytes) { sent_ = bytes; }
     void ResetSent() { sent_ = 0; }
