@@ -52,6 +52,41 @@ bool Truthy(VARIANT* v)
     return yes;
 }
 
+// A property of a script object by name (an array's "length" or "0").
+bool PropertyOf(IDispatch* object, const std::wstring& name, VARIANT* value)
+{
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name.c_str())};
+    DISPID id = DISPID_UNKNOWN;
+    if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return false;
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    return SUCCEEDED(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value, nullptr,
+                                    nullptr));
+}
+
+// The texts of the arguments, an array's entries counting as arguments of their own.
+std::vector<std::wstring> TextsOf(const std::vector<VARIANT*>& args)
+{
+    std::vector<std::wstring> texts;
+    for (VARIANT* a : args) {
+        if (V_VT(a) != VT_DISPATCH || !V_DISPATCH(a)) {
+            texts.push_back(TextOf(a));
+            continue;
+        }
+        VARIANT length;
+        ::VariantInit(&length);
+        int n = 0;
+        if (PropertyOf(V_DISPATCH(a), L"length", &length)) NumberOf(&length, &n);
+        ::VariantClear(&length);
+        for (int i = 0; i < n; ++i) {
+            VARIANT entry;
+            ::VariantInit(&entry);
+            if (PropertyOf(V_DISPATCH(a), std::to_wstring(i), &entry)) texts.push_back(TextOf(&entry));
+            ::VariantClear(&entry);
+        }
+    }
+    return texts;
+}
+
 std::wstring FullPath(const std::wstring& path)
 {
     wchar_t full[MAX_PATH] = {};
@@ -195,7 +230,7 @@ HRESULT Visitor::Act(DISPID id, const std::vector<VARIANT*>& args, VARIANT* resu
     switch (id) {
     case kDrop: {
         std::vector<std::wstring> paths;
-        for (VARIANT* a : args) paths.push_back(FullPath(TextOf(a)));
+        for (const std::wstring& path : TextsOf(args)) paths.push_back(FullPath(path));
         if (paths.empty()) return fail(L"drop needs at least one file");
         acted_ = true;
         return Drop(paths, problem) ? S_OK : DISP_E_EXCEPTION;
@@ -338,9 +373,6 @@ void Visitor::Type(const std::wstring& text)
     HWND focus = ::GetFocus();
     if (!focus) return;
     for (wchar_t c : text) ::SendMessageW(focus, WM_CHAR, c, 1);
-    // Enter ends the entry.
-    ::SendMessageW(focus, WM_KEYDOWN, VK_RETURN, 1);
-    ::SendMessageW(focus, WM_KEYUP, VK_RETURN, 0xC0000001);
     test::PumpFor(100);
 }
 
