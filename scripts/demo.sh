@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
-# make demo: starts the upload receiver (PHP's built-in server on 127.0.0.1), makes a few
-# sample photos with ImageMagick, posts them with the snapferry tool exactly as the plug-in
-# would, shows the progress and what the server stored, fetches one back, and stops the
-# receiver. The build folder is $SNAPFERRY_BUILD, else build/x86_64.
+# make demo: what a visitor of a page with the uploader does. Starts the upload receiver
+# (PHP's built-in server on 127.0.0.1), registers the ActiveX control, makes a few sample
+# photos, and runs the demo page tools/demo/page.js in the page host: the page configures
+# the uploader, the visitor drops the photos, turns and captions one and posts them, and the
+# page's callbacks print what the server answered. Then it shows what the server stored.
+# Screenshots go to build/demo/. The build folder is $SNAPFERRY_BUILD, else build/x86_64.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 build=${SNAPFERRY_BUILD:-$root/build/x86_64}
 exe=$build/tools/snapferry.exe
-[ -f "$exe" ] || { echo "demo: $exe is not built (run: make build)" >&2; exit 1; }
+control=$build/src/Snapferry64.dll
+for f in "$exe" "$control"; do
+  [ -f "$f" ] || { echo "demo: $f is not built (run: make build)" >&2; exit 1; }
+done
 for tool in php convert curl python3; do
   command -v $tool >/dev/null || { echo "demo: $tool missing (run: make setup)" >&2; exit 1; }
 done
@@ -23,25 +28,28 @@ trap cleanup EXIT
 
 store=$work/received
 start_receiver "$store" "$work/php.log"
-port=$receiver_port
-echo "receiver: php -S 127.0.0.1:$port tools/receiver/upload.php, storing into $store"
+url=http://127.0.0.1:$receiver_port/upload.php
+echo "receiver: php -S 127.0.0.1:$receiver_port tools/receiver/upload.php, storing into $store"
+
+echo
+echo "registering the ActiveX control: regsvr32 Snapferry64.dll"
+"$root/scripts/wine-run" regsvr32 /s "$(winepath_of() { echo "Z:${1//\//\\}"; }; winepath_of "$control")"
 
 echo
 echo "making sample photos"
 mkdir -p "$work/photos"
 cd "$work/photos"
-convert -seed 7 -size 1024x768 plasma:fractal -blur 0x1 -quality 88 "海边 sunset.jpg"
+convert -seed 7 -size 2400x1800 plasma:fractal -blur 0x1 -quality 90 "海边 sunset.jpg"
 convert -seed 11 -size 640x480 plasma:green-blue -blur 0x1 garden.png
 convert -size 320x240 gradient:gold-firebrick -colors 64 banner.gif
-# A large photo, so the upload lasts long enough to report progress.
-convert -seed 3 -size 3000x2200 plasma:fractal -blur 0x1 -quality 97 big.bmp
 ls -l --time-style=+ . | tail -n +2 | awk '{ $1=$2=$3=$4=""; sub(/^ +/, ""); print "  " $0 }'
 
+shots=$root/build/demo/activex
+rm -rf "$shots"
 echo
-echo "snapferry post --url http://127.0.0.1:$port/upload.php --field album=demo --field uid=7 --remark '家庭相册 2024' <photos>"
-"$root/scripts/wine-run" "$exe" post --url "http://127.0.0.1:$port/upload.php" \
-  --field album=demo --field uid=7 --remark '家庭相册 2024' \
-  "海边 sunset.jpg" garden.png banner.gif big.bmp
+echo "snapferry page --plugin activex --shots build/demo/activex tools/demo/page.js $url <photos>"
+"$root/tools/bin/snapferry" page --plugin activex --shots "$shots" "$root/tools/demo/page.js" "$url" \
+  "海边 sunset.jpg" garden.png banner.gif
 
 echo
 echo "what the server stored (decoded by PHP):"
@@ -57,10 +65,7 @@ for name in sorted(os.listdir(store)):
     print(f"    fields: {fields}")
     print(f"    remark: {r['remark_text']!r}")
 PY
-
 echo
-echo "snapferry download http://127.0.0.1:$port/files/garden.png"
-"$root/scripts/wine-run" "$exe" download "http://127.0.0.1:$port/files/garden.png" "$work/garden-back.png"
-cmp -s garden.png "$work/garden-back.png" && echo "  (identical to the photo posted)"
-echo
+echo "screenshots in build/demo/activex: 01-empty, 02-dropped, 03-edited (photo 1 turned, photo 2"
+echo "captioned), 04-posting, 05-done"
 echo "demo finished; receiver stopped"
