@@ -7,33 +7,13 @@
 #include <vector>
 
 #include "image/CxFile.h"
+#include "image/GdiplusSession.h"
 #include "image/PhotoTime.h"
 #include "platform/TextConv.h"
 
 namespace {
 
 constexpr PROPID kDateTimeTag = 0x0132;
-
-// GDI+ counts its start-ups, so a nested one inside a host that started it is harmless.
-class GdiplusSession {
-public:
-    GdiplusSession()
-    {
-        Gdiplus::GdiplusStartupInput input;
-        ok_ = Gdiplus::GdiplusStartup(&token_, &input, nullptr) == Gdiplus::Ok;
-    }
-    ~GdiplusSession()
-    {
-        if (ok_) Gdiplus::GdiplusShutdown(token_);
-    }
-    GdiplusSession(const GdiplusSession&) = delete;
-    GdiplusSession& operator=(const GdiplusSession&) = delete;
-    bool Ok() const { return ok_; }
-
-private:
-    ULONG_PTR token_ = 0;
-    bool ok_ = false;
-};
 
 bool ReadDateTime(const std::wstring& path, std::int64_t& time)
 {
