@@ -9,11 +9,9 @@
 #include <set>
 
 #include "NpapiFixture.h"
-#include "image/CxImage.h"
+#include "PageActions.h"
 #include "platform/TextConv.h"
-#include "support/DataObjects.h"
 #include "support/LoopbackServer.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -131,40 +129,6 @@ TEST(Deliverable, ExportsTheThreeEntryPointsOnlyAndCarriesItsVersion)
     EXPECT_EQ(VersionString(info, L"FileDescription"), L"Snapferry 网页图片上传控件");
 }
 
-// A photo file of the test's own making.
-std::wstring MakePhoto(const TempDir& dir, const std::wstring& name)
-{
-    CxImage image;
-    image.Create(64, 48, 24, CXIMAGE_FORMAT_JPG);
-    for (unsigned y = 0; y < 48; ++y)
-        for (unsigned x = 0; x < 64; ++x)
-            image.SetPixelColor(x, y, RGBQ{std::uint8_t(x * 4), std::uint8_t(y * 5), 90, 255});
-    const std::wstring path = dir.File(name);
-    image.Save(path.c_str(), CXIMAGE_FORMAT_JPG);
-    return path;
-}
-
-// Files dropped on the plug-in's window through the drop target it registered there.
-void DropFiles(HWND wnd, const std::vector<std::wstring>& paths)
-{
-    auto* target = static_cast<IDropTarget*>(::GetPropW(wnd, L"OleDropTargetInterface"));
-    ASSERT_NE(target, nullptr);
-    Korvel::ComPtr<IDataObject> data = OneFormat(CF_HDROP, FileListBytes(paths));
-    DWORD effect = DROPEFFECT_COPY;
-    target->DragEnter(data.Get(), MK_LBUTTON, POINTL{300, 200}, &effect);
-    effect = DROPEFFECT_COPY;
-    target->Drop(data.Get(), 0, POINTL{300, 200}, &effect);
-}
-
-// A press and release on the post button (the third of the tool bar).
-void ClickPost(HWND wnd)
-{
-    const LPARAM at = MAKELPARAM(224, 16);
-    ::SendMessageW(wnd, WM_MOUSEMOVE, 0, at);
-    ::SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::SendMessageW(wnd, WM_LBUTTONUP, 0, at);
-}
-
 TEST_F(DllTest, APageUploadsThroughThePluginAndHearsOfSuccessAndFailure)
 {
     ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
@@ -213,6 +177,7 @@ TEST_F(DllTest, APageUploadsThroughThePluginAndHearsOfSuccessAndFailure)
         ASSERT_TRUE(PumpUntil([&] { return !onError->calls.empty(); }, 20000));
         EXPECT_EQ(onError->calls[0].types, (std::vector<NPVariantType>{NPVariantType_Object, NPVariantType_Int32}));
         EXPECT_EQ(onError->calls[0].objects[0], object);
+        EXPECT_EQ(onError->calls[0].integers[1], 2);  // the status was not 200
         EXPECT_EQ(done->calls.size(), 1u);
         for (RecordingFunction* f : {object, done, onError}) Runtime::ReleaseObject(f);
     }
