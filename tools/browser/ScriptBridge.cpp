@@ -122,9 +122,12 @@ public:
         DISPPARAMS none{};
         if (!params) params = &none;
         if (result) ::VariantInit(result);
-        // Positional arguments come last first; named ones (such as `this`) are not for the plug-in.
+        // Positional arguments come last first, after the named ones; of those only the value
+        // of a property write is for the plug-in (`this` and the like are not).
+        const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
+        const UINT first = put ? 0 : params->cNamedArgs;
         NpArguments args;
-        for (UINT i = params->cArgs; i > params->cNamedArgs; --i) {
+        for (UINT i = params->cArgs; i > first; --i) {
             NPVariant v;
             if (!ToNpVariant(params->rgvarg[i - 1], &v)) return DISP_E_TYPEMISMATCH;
             args.values.push_back(v);
@@ -137,7 +140,7 @@ public:
         } else {
             if (id < 1 || static_cast<std::size_t>(id) > names_.size()) return DISP_E_MEMBERNOTFOUND;
             const NPIdentifier name = names_[static_cast<std::size_t>(id - 1)];
-            if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+            if (put) {
                 if (args.values.empty()) return DISP_E_BADPARAMCOUNT;
                 ok = Runtime::SetProperty(nullptr, object_, name, &args.values.back());
             } else if ((flags & DISPATCH_METHOD) && Runtime::HasMethod(nullptr, object_, name)) {
