@@ -61,7 +61,7 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
     {
         if (!out) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IDispatchEx || iid == IID_NpObjectWrapper) {
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(IDispatchEx) || iid == IID_NpObjectWrapper) {
             *out = static_cast<IDispatchEx*>(this);
             AddRef();
             return S_OK;
@@ -225,7 +225,7 @@ bool Call(NPObject* object, DISPID id, WORD flags, const NPVariant* args, std::u
     if (ok) {
         ComPtr<IDispatchEx> ex;
         HRESULT hr;
-        if (SUCCEEDED(Self(object)->dispatch->QueryInterface(IID_IDispatchEx, ex.put_void())))
+        if (SUCCEEDED(Self(object)->dispatch->QueryInterface(__uuidof(IDispatchEx), ex.put_void())))
             hr = ex->InvokeEx(id, LOCALE_USER_DEFAULT, flags, &params, &out.v, nullptr, nullptr);
         else
             hr = Self(object)->dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &out.v, nullptr,
