@@ -57,7 +57,7 @@ protected:
 
 TEST_F(BridgeTest, AScriptReachesPropertiesAndMethodsByNameWithTheirRefusals)
 {
-    EXPECT_TRUE(Script(LR"(
+    EXPECT_TRUE(Script(LR"js(
         check(plugin.Version === "2,7,90,31475", "Version " + plugin.Version);
         check(plugin.Response === "", "Response before a post");
         plugin.PostUrl = "http://127.0.0.1/上传";
@@ -76,7 +76,7 @@ TEST_F(BridgeTest, AScriptReachesPropertiesAndMethodsByNameWithTheirRefusals)
         var files = plugin.GetPostedFiles();
         check(files instanceof Array, "the page's own Array");
         check(files.length === 0, "no files yet");
-    )"));
+    )js"));
 }
 
 TEST_F(BridgeTest, AWholeRunEndsInThePagesFunctionsWithItsObjectAndArray)
@@ -87,7 +87,7 @@ TEST_F(BridgeTest, AWholeRunEndsInThePagesFunctionsWithItsObjectAndArray)
     ASSERT_TRUE(Script(L"var page = { name: 'page' }; var done = null, failed = null;\n"
                        L"plugin.Object = page;\n"
                        L"plugin.PostUrl = '" + server.Url(L"/upload.php") + L"';\n"
-                       LR"(
+                       LR"js(
         plugin.AfterImagesPosted = function (o) {
             done = { count: arguments.length, same: o === page, files: plugin.GetPostedFiles(),
                      response: plugin.Response };
@@ -95,27 +95,27 @@ TEST_F(BridgeTest, AWholeRunEndsInThePagesFunctionsWithItsObjectAndArray)
         plugin.OnError = function (o, code) {
             failed = { count: arguments.length, same: o === page, code: code };
         };
-    )"));
+    )js"));
     DropFiles(embed->Window(), {MakePhoto(dir, L"p1.jpg")});
     PumpFor(300);
     ClickPost(embed->Window());
     ASSERT_TRUE(PumpUntil([&] { return Script(L"check(done || failed, 'waiting');"); }, 20000));
-    EXPECT_TRUE(Script(LR"(
+    EXPECT_TRUE(Script(LR"js(
         check(failed === null, "no error");
         check(done.count === 1 && done.same, "AfterImagesPosted(Object)");
         check(done.files instanceof Array && done.files.length === 1, "one file in an engine array");
         check(done.files[0] === "saved:1" && done.response === "saved:1", "the server's answer");
-    )"));
+    )js"));
 
     server.SetScript({HttpResponse(500, "", "broken")});
     DropFiles(embed->Window(), {MakePhoto(dir, L"p2.jpg")});
     PumpFor(300);
     ClickPost(embed->Window());
     ASSERT_TRUE(PumpUntil([&] { return Script(L"check(failed, 'waiting');"); }, 20000));
-    EXPECT_TRUE(Script(LR"(
+    EXPECT_TRUE(Script(LR"js(
         check(failed.count === 2 && failed.same, "OnError(Object, code)");
         check(failed.code === 2, "the status error code, not " + failed.code);
-    )"));
+    )js"));
 }
 
 }  // namespace

@@ -75,6 +75,13 @@ TEST_F(PluginTest, DestroyGivesTheWindowBackAsTheBrowserMadeIt)
     // The browser may still hold the scriptable object: it answers nothing now.
     EXPECT_FALSE(Put(e.script, "PostUrl", Str("http://127.0.0.1/")));
     EXPECT_FALSE(Get(e.script, "Version").ok);
+
+    // A browser that takes the window down first: the panel leaves with it, destroy is quiet.
+    Embedded early(browser);
+    ::DestroyWindow(early.instance.Window());
+    EXPECT_FALSE(Plugin(early).Panel().ImageList.GetWindowHandle() &&
+                 ::IsWindow(Plugin(early).Panel().ImageList.GetWindowHandle()));
+    EXPECT_EQ(early.instance.Destroy(), NPERR_NO_ERROR);
 }
 
 TEST_F(PluginTest, StreamsAreTakenWholeAndDropped)
