@@ -68,8 +68,8 @@ private:
     bool GetResponse(NPVariant* out);
     bool GetVersion(NPVariant* out);
     // Methods.
-    bool ClearFields(const NPVariant* args, std::uint32_t count, NPVariant* out);
-    bool AddField(const NPVariant* args, std::uint32_t count, NPVariant* out);
+    bool ClearFields();
+    bool AddField(const NPVariant* args, std::uint32_t count);
     bool GetPostedFiles(NPVariant* out);
 
     // The page's callbacks, on the browser's thread.

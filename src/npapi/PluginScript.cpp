@@ -68,9 +68,10 @@ void CPlugin::FillTables()
     AddProperty("AfterImagesPosted",
                 WriteOnly(boost::bind(&CPlugin::PutObjectProperty, this, &S::PutAfterImagesPosted, _1)));
 
-    AddMethod("ClearFields", boost::bind(&CPlugin::ClearFields, this, _1, _2, _3));
-    AddMethod("AddField", boost::bind(&CPlugin::AddField, this, _1, _2, _3));
-    AddMethod("GetPostedFiles", [this](const NPVariant*, std::uint32_t, NPVariant* out) { return GetPostedFiles(out); });
+    // A bound handler ignores the arguments it does not name.
+    AddMethod("ClearFields", boost::bind(&CPlugin::ClearFields, this));
+    AddMethod("AddField", boost::bind(&CPlugin::AddField, this, _1, _2));
+    AddMethod("GetPostedFiles", boost::bind(&CPlugin::GetPostedFiles, this, _3));
 }
 
 bool CPlugin::GetProperty(NPIdentifier name, NPVariant& result)
@@ -145,13 +146,13 @@ bool CPlugin::GetVersion(NPVariant* out) { return Variants::SetString(*out, Pane
 
 // ---- methods ----
 
-bool CPlugin::ClearFields(const NPVariant*, std::uint32_t, NPVariant*)
+bool CPlugin::ClearFields()
 {
     panel_.ClearFields();
     return true;
 }
 
-bool CPlugin::AddField(const NPVariant* args, std::uint32_t count, NPVariant*)
+bool CPlugin::AddField(const NPVariant* args, std::uint32_t count)
 {
     if (count < 2 || args[0].type != NPVariantType_String) return false;
     const std::string name = Variants::Bytes(args[0].value.stringValue);
