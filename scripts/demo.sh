@@ -4,7 +4,8 @@
 # photos, and runs the demo page tools/demo/page.js in the page host: the page configures
 # the uploader, the visitor drops the photos, turns and captions one and posts them, and the
 # page's callbacks print what the server answered. Then it shows what the server stored.
-# Screenshots go to build/demo/. The build folder is $SNAPFERRY_BUILD, else build/x86_64.
+# The page runs twice: against the ActiveX control, then the NPAPI plug-in. Screenshots go
+# to build/demo/activex and build/demo/npapi. The build folder is $SNAPFERRY_BUILD, else build/x86_64.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
@@ -44,16 +45,11 @@ convert -seed 11 -size 640x480 plasma:green-blue -blur 0x1 garden.png
 convert -size 320x240 gradient:gold-firebrick -colors 64 banner.gif
 ls -l --time-style=+ . | tail -n +2 | awk '{ $1=$2=$3=$4=""; sub(/^ +/, ""); print "  " $0 }'
 
-shots=$root/build/demo/activex
-rm -rf "$shots"
-echo
-echo "snapferry page --plugin activex --shots build/demo/activex tools/demo/page.js $url <photos>"
-"$root/tools/bin/snapferry" page --plugin activex --shots "$shots" "$root/tools/demo/page.js" "$url" \
-  "海边 sunset.jpg" garden.png banner.gif
-
-echo
-echo "what the server stored (decoded by PHP):"
-python3 - "$store" <<'PY'
+# What the receiver stored since it was last emptied, as PHP decoded it.
+show_store() {
+  echo
+  echo "what the server stored (decoded by PHP):"
+  python3 - "$store" <<'PY'
 import json, os, sys
 store = sys.argv[1]
 for name in sorted(os.listdir(store)):
@@ -65,7 +61,25 @@ for name in sorted(os.listdir(store)):
     print(f"    fields: {fields}")
     print(f"    remark: {r['remark_text']!r}")
 PY
+  rm -rf "${store:?}"/*
+}
+
+# The same page against both deliverables.
+for plugin in activex npapi; do
+  shots=$root/build/demo/$plugin
+  rm -rf "$shots"
+  echo
+  case $plugin in
+    activex) echo "== the ActiveX control (Snapferry64.dll) in the system's ActiveX container" ;;
+    npapi) echo "== the NPAPI plug-in (npSnapferry.dll) in our test browser" ;;
+  esac
+  echo "snapferry page --plugin $plugin --shots build/demo/$plugin tools/demo/page.js $url <photos>"
+  "$root/tools/bin/snapferry" page --plugin $plugin --shots "$shots" "$root/tools/demo/page.js" "$url" \
+    "海边 sunset.jpg" garden.png banner.gif
+  show_store
+done
+
 echo
-echo "screenshots in build/demo/activex: 01-empty, 02-dropped, 03-edited (photo 1 turned, photo 2"
-echo "captioned), 04-posting, 05-done"
+echo "screenshots in build/demo/activex and build/demo/npapi: 01-empty, 02-dropped, 03-edited"
+echo "(photo 1 turned, photo 2 captioned), 04-posting, 05-done"
 echo "demo finished; receiver stopped"
