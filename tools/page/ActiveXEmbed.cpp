@@ -55,7 +55,10 @@ std::unique_ptr<PageEmbed> EmbedActiveX(const EmbedPlace& place, std::wstring* e
     Korvel::Module atl(::LoadLibraryW(L"atl100.dll"));
     auto init = Korvel::ProcAddress<AtlAxWinInitFn>(atl.Get(), "AtlAxWinInit");
     auto getControl = Korvel::ProcAddress<AtlAxGetControlFn>(atl.Get(), "AtlAxGetControl");
-    if (!init || !getControl || !init()) {
+    // A second initialisation reports failure once the window classes exist.
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    if (!init || !getControl || (!init() && !::GetClassInfoExW(atl.Get(), L"AtlAxWin100", &existing))) {
         *error = L"the ActiveX container (atl100.dll) is not available";
         return nullptr;
     }

@@ -1,0 +1,178 @@
+// The control hosted in place by the system's own ActiveX container (atl100.dll), as a page
+// hosts it: a photo dropped on it, the post button pressed, the upload sent to a loopback
+// server, and the page's callback called on the page's thread. A second control on the page
+// keeps to itself.
+#include <filesystem>
+#include <fstream>
+
+#include "ComFixture.h"
+#include "page/PageEmbed.h"
+#include "panel/PanelMessages.h"
+#include "support/DataObjects.h"
+#include "support/LoopbackServer.h"
+#include "support/MessagePump.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using Korvel::ComPtr;
+using test::ComTest;
+
+// A 4 x 3 24-bit BMP.
+void WritePhoto(const std::filesystem::path& path)
+{
+    const int width = 4, height = 3, row = 12;
+    std::vector<unsigned char> bytes(54 + row * height, 0x80);
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(v >> (8 * i));
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, static_cast<std::uint32_t>(bytes.size()));
+    put32(6, 0);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, width);
+    put32(22, height);
+    put32(26, 1 | (24 << 16));
+    put32(30, 0);
+    put32(34, row * height);
+    for (std::size_t at : {38u, 42u, 46u, 50u}) put32(at, 0);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+}
+
+LRESULT CALLBACK PageProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return ::DefWindowProcW(wnd, message, wParam, lParam);
+}
+
+HWND MakePage()
+{
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &PageProc;
+    wc.lpszClassName = L"SnapferryTestPage";
+    wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+    ::RegisterClassW(&wc);
+    HWND page = ::CreateWindowExW(0, L"SnapferryTestPage", L"page", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                                  1000, 560, nullptr, nullptr, nullptr, nullptr);
+    return page;
+}
+
+void Press(HWND control, const wchar_t* name)
+{
+    RECT r{};
+    ASSERT_TRUE(::SendMessageW(control, WM_PANEL_LOCATE, reinterpret_cast<WPARAM>(name), reinterpret_cast<LPARAM>(&r)))
+        << name;
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ::SendMessageW(control, WM_MOUSEMOVE, 0, at);
+    ::SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageW(control, WM_LBUTTONUP, 0, at);
+}
+
+void DropOn(IDispatch* control, const std::wstring& path)
+{
+    ComPtr<IDropTarget> target;
+    ASSERT_EQ(control->QueryInterface(IID_IDropTarget, target.put_void()), S_OK);
+    ComPtr<IDataObject> data = test::OneFormat(CF_HDROP, test::FileListBytes({path}));
+    DWORD effect = DROPEFFECT_COPY;
+    target->DragEnter(data.Get(), MK_LBUTTON, POINTL{100, 100}, &effect);
+    effect = DROPEFFECT_COPY;
+    target->Drop(data.Get(), 0, POINTL{100, 100}, &effect);
+}
+
+std::vector<std::wstring> Entries(const VARIANT& array)
+{
+    std::vector<std::wstring> out;
+    if (V_VT(&array) != (VT_ARRAY | VT_VARIANT)) return out;
+    LONG low = 0, high = -1;
+    ::SafeArrayGetLBound(V_ARRAY(&array), 1, &low);
+    ::SafeArrayGetUBound(V_ARRAY(&array), 1, &high);
+    for (LONG i = low; i <= high; ++i) {
+        VARIANT entry;
+        ::VariantInit(&entry);
+        ::SafeArrayGetElement(V_ARRAY(&array), &i, &entry);
+        out.push_back(V_VT(&entry) == VT_BSTR ? V_BSTR(&entry) : L"?");
+        ::VariantClear(&entry);
+    }
+    return out;
+}
+
+TEST_F(ComTest, RunsAnUploadInTheSystemsContainer)
+{
+    test::LoopbackServer server;
+    test::ServerScript script;
+    script.response = "HTTP/1.1 200 OK\r\nContent-Length: 8\r\n\r\naccepted";
+    server.SetScript(script);
+    test::TempDir dir;
+    const std::filesystem::path photo = dir.Path() / L"photo.bmp";
+    WritePhoto(photo);
+
+    HWND page = MakePage();
+    ASSERT_NE(page, nullptr);
+    std::wstring error;
+    std::unique_ptr<PageEmbed> first = EmbedActiveX(EmbedPlace{page, RECT{0, 0, 760, 520}, nullptr}, &error);
+    std::unique_ptr<PageEmbed> second = EmbedActiveX(EmbedPlace{page, RECT{760, 0, 1000, 520}, nullptr}, &error);
+    ASSERT_TRUE(first && second) << error;
+    ComPtr<IDispatch> control(first->ScriptObject(), false), other(second->ScriptObject(), false);
+    HWND wnd = first->Window();
+    ASSERT_NE(wnd, nullptr);
+    EXPECT_EQ(::GetParent(::GetParent(wnd)), page);  // the container's window between them
+
+    test::RecordingCallback after, failed, otherAfter, object;
+    ASSERT_EQ(test::CallByName(control.Get(), L"PostUrl", DISPATCH_PROPERTYPUT,
+                               {test::Text(server.Url(L"/upload").c_str())}),
+              S_OK);
+    test::CallByName(control.Get(), L"Object", DISPATCH_PROPERTYPUT, {test::Dispatch(&object)});
+    test::CallByName(control.Get(), L"AfterImagesPosted", DISPATCH_PROPERTYPUT, {test::Dispatch(&after)});
+    test::CallByName(control.Get(), L"OnError", DISPATCH_PROPERTYPUT, {test::Dispatch(&failed)});
+    test::CallByName(other.Get(), L"AfterImagesPosted", DISPATCH_PROPERTYPUT, {test::Dispatch(&otherAfter)});
+
+    DropOn(control.Get(), photo.wstring());
+    test::PumpFor(500);
+    Press(wnd, L"post");
+    ASSERT_TRUE(test::PumpUntil([&] { return !after.calls.empty() || !failed.calls.empty(); }, 20000));
+    ASSERT_EQ(after.calls.size(), 1u);
+    EXPECT_TRUE(failed.calls.empty());
+    // Carried back from another apartment to the page's thread, with the page's Object.
+    EXPECT_EQ(after.calls[0].thread, ::GetCurrentThreadId());
+    EXPECT_EQ(after.calls[0].argument, &object);
+    test::PumpFor(200);
+    EXPECT_TRUE(otherAfter.calls.empty());
+    EXPECT_EQ(server.Requests().size(), 1u);
+
+    // The results, in the script forms: a VBScript variable, and the value JScript reads.
+    VARIANT response;
+    ::VariantInit(&response);
+    test::CallByName(control.Get(), L"Response", DISPATCH_PROPERTYGET, {}, &response);
+    EXPECT_STREQ(V_BSTR(&response), L"accepted");
+    ::VariantClear(&response);
+    VARIANT files, byRef, result;
+    ::VariantInit(&files);
+    ::VariantInit(&byRef);
+    ::VariantInit(&result);
+    V_VT(&byRef) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&byRef) = &files;
+    ASSERT_EQ(test::CallByName(control.Get(), L"GetPostedFiles", DISPATCH_METHOD, {byRef}), S_OK);
+    EXPECT_EQ(Entries(files), std::vector<std::wstring>{L"accepted"});
+    ASSERT_EQ(test::CallByName(control.Get(), L"GetPostedFiles", DISPATCH_METHOD, {}, &result), S_OK);
+    EXPECT_EQ(Entries(result), std::vector<std::wstring>{L"accepted"});  // the list is kept
+    ::VariantClear(&files);
+    ::VariantClear(&result);
+
+    // The page goes: the controls are deactivated and released, and the DLL may unload.
+    control.Reset();
+    other.Reset();
+    first->Close();
+    second->Close();
+    ::DestroyWindow(page);
+    EXPECT_EQ(after.refs, 1);
+    EXPECT_EQ(object.refs, 1);
+    using CanUnload = HRESULT(STDAPICALLTYPE*)();
+    auto canUnload = reinterpret_cast<CanUnload>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"Snapferry64.dll"), "DllCanUnloadNow")));
+    ASSERT_NE(canUnload, nullptr);
+    EXPECT_TRUE(test::PumpUntil([&] { return canUnload() == S_OK; }, 5000));
+}
+
+}  // namespace
