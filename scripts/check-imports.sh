@@ -18,5 +18,15 @@ for dll in "$@"; do
     fi
   done < <($dump -p "$dll" | awk '/DLL Name:/ {print $3}')
   echo "$dll: imports $($dump -p "$dll" | awk '/DLL Name:/ {printf "%s ", $3}')"
+  # Exactly the .def file's names, undecorated.
+  def=$(ls "$(dirname "$0")"/../src/*/"$(basename "$dll" .dll).def")
+  expected=$(awk 'f && NF {print $1} /^EXPORTS/ {f=1}' "$def" | sort | tr '\n' ' ')
+  exported=$($dump -p "$dll" | awk '/\[Ordinal\/Name Pointer\] Table/ {f=1; next} f && /^\t\[/ {print $NF} f && !/^\t\[/ {f=0}' \
+    | sort | tr '\n' ' ')
+  if [ "$exported" != "$expected" ]; then
+    echo "$dll exports [$exported], its .def file names [$expected]" >&2
+    status=1
+  fi
+  echo "$dll: exports $exported"
 done
 exit $status
