@@ -60,7 +60,11 @@ std::vector<Korvel::Com::RegistryEntry> ClassEntries(const std::wstring& moduleP
     };
 }
 
-HRESULT Register(bool perUser)
+namespace {
+
+// Runs `work` under the system locale, with the classes root of the machine or of the user.
+template <class Work>
+HRESULT InClassesRoot(bool perUser, Work work)
 {
     Korvel::Com::SystemLocale locale;
     std::optional<Korvel::Com::PerUserClasses> user;
@@ -68,24 +72,29 @@ HRESULT Register(bool perUser)
         user.emplace();
         if (FAILED(user->Result())) return user->Result();
     }
-    HRESULT hr = RegisterEntries(HKEY_CLASSES_ROOT, ModuleEntries());
-    if (SUCCEEDED(hr)) hr = RegisterEntries(HKEY_CLASSES_ROOT, ClassEntries(Korvel::Com::ModulePath()));
-    if (SUCCEEDED(hr)) hr = Korvel::Com::RegisterModuleTypeLibrary();
-    return hr;
+    return work();
+}
+
+}  // namespace
+
+HRESULT Register(bool perUser)
+{
+    return InClassesRoot(perUser, [] {
+        HRESULT hr = RegisterEntries(HKEY_CLASSES_ROOT, ModuleEntries());
+        if (SUCCEEDED(hr)) hr = RegisterEntries(HKEY_CLASSES_ROOT, ClassEntries(Korvel::Com::ModulePath()));
+        if (SUCCEEDED(hr)) hr = Korvel::Com::RegisterModuleTypeLibrary();
+        return hr;
+    });
 }
 
 HRESULT Unregister(bool perUser)
 {
-    Korvel::Com::SystemLocale locale;
-    std::optional<Korvel::Com::PerUserClasses> user;
-    if (perUser) {
-        user.emplace();
-        if (FAILED(user->Result())) return user->Result();
-    }
-    HRESULT hr = UnregisterEntries(HKEY_CLASSES_ROOT, ClassEntries(Korvel::Com::ModulePath()));
-    if (SUCCEEDED(hr)) hr = Korvel::Com::UnregisterModuleTypeLibrary();
-    if (SUCCEEDED(hr)) hr = UnregisterEntries(HKEY_CLASSES_ROOT, ModuleEntries());
-    return hr;
+    return InClassesRoot(perUser, [] {
+        HRESULT hr = UnregisterEntries(HKEY_CLASSES_ROOT, ClassEntries(Korvel::Com::ModulePath()));
+        if (SUCCEEDED(hr)) hr = Korvel::Com::UnregisterModuleTypeLibrary();
+        if (SUCCEEDED(hr)) hr = UnregisterEntries(HKEY_CLASSES_ROOT, ModuleEntries());
+        return hr;
+    });
 }
 
 }  // namespace Registration

@@ -14,6 +14,25 @@ bool SameObject(IUnknown* a, IUnknown* b)
     return x.Get() == y.Get();
 }
 
+// The frame and document window the control is active in, with its place.
+struct WindowContext {
+    ComPtr<IOleInPlaceFrame> frame;
+    ComPtr<IOleInPlaceUIWindow> uiWindow;
+    RECT pos{}, clip{};
+
+    HRESULT Ask(IOleInPlaceSite* site)
+    {
+        OLEINPLACEFRAMEINFO info{};
+        info.cb = sizeof info;
+        return site->GetWindowContext(frame.put(), uiWindow.put(), &pos, &clip, &info);
+    }
+    void SetActiveObject(IOleInPlaceActiveObject* object)
+    {
+        if (uiWindow) uiWindow->SetActiveObject(object, nullptr);
+        if (frame) frame->SetActiveObject(object, nullptr);
+    }
+};
+
 }  // namespace
 
 OleControl::~OleControl() = default;
@@ -119,20 +138,16 @@ HRESULT OleControl::InPlaceActivate(LONG verb)
 
     HWND parent = nullptr;
     if (SUCCEEDED(inPlaceSite_->GetWindow(&parent))) {
-        ComPtr<IOleInPlaceFrame> frame;
-        ComPtr<IOleInPlaceUIWindow> uiWindow;
-        RECT pos{}, clip{};
-        OLEINPLACEFRAMEINFO info{};
-        info.cb = sizeof info;
-        const HRESULT hr = inPlaceSite_->GetWindowContext(frame.put(), uiWindow.put(), &pos, &clip, &info);
+        WindowContext context;
+        const HRESULT hr = context.Ask(inPlaceSite_.Get());
         if (FAILED(hr)) return hr;
         if (!wnd_) {
-            wnd_ = CreateControlWindow(parent, pos);
+            wnd_ = CreateControlWindow(parent, context.pos);
             if (!wnd_) return E_FAIL;
         } else {
             ::ShowWindow(wnd_, SW_SHOW);
         }
-        SetObjectRects(&pos, &clip);
+        SetObjectRects(&context.pos, &context.clip);
     }
 
     // Becoming the active object needs the user's gesture, unless the container has no
@@ -152,17 +167,11 @@ HRESULT OleControl::UIActivate()
     uiActive_ = true;
     inPlaceSite_->OnUIActivate();
     if (wnd_ && !::IsChild(wnd_, ::GetFocus())) ::SetFocus(wnd_);
-    ComPtr<IOleInPlaceFrame> frame;
-    ComPtr<IOleInPlaceUIWindow> uiWindow;
-    RECT pos{}, clip{};
-    OLEINPLACEFRAMEINFO info{};
-    info.cb = sizeof info;
-    if (SUCCEEDED(inPlaceSite_->GetWindowContext(frame.put(), uiWindow.put(), &pos, &clip, &info))) {
-        IOleInPlaceActiveObject* self = this;
-        if (frame) frame->SetActiveObject(self, nullptr);
-        if (uiWindow) uiWindow->SetActiveObject(self, nullptr);
-        if (frame) frame->SetBorderSpace(nullptr);
-        if (uiWindow) uiWindow->SetBorderSpace(nullptr);
+    WindowContext context;
+    if (SUCCEEDED(context.Ask(inPlaceSite_.Get()))) {
+        context.SetActiveObject(this);
+        if (context.frame) context.frame->SetBorderSpace(nullptr);
+        if (context.uiWindow) context.uiWindow->SetBorderSpace(nullptr);
     }
     return S_OK;
 }
@@ -183,17 +192,9 @@ STDMETHODIMP OleControl::UIDeactivate()
     if (!uiActive_) return S_OK;
     uiActive_ = false;
     HWND parent = nullptr;
-    if (inPlaceSite_ && SUCCEEDED(inPlaceSite_->GetWindow(&parent))) {
-        ComPtr<IOleInPlaceFrame> frame;
-        ComPtr<IOleInPlaceUIWindow> uiWindow;
-        RECT pos{}, clip{};
-        OLEINPLACEFRAMEINFO info{};
-        info.cb = sizeof info;
-        if (SUCCEEDED(inPlaceSite_->GetWindowContext(frame.put(), uiWindow.put(), &pos, &clip, &info))) {
-            if (uiWindow) uiWindow->SetActiveObject(nullptr, nullptr);
-            if (frame) frame->SetActiveObject(nullptr, nullptr);
-        }
-    }
+    WindowContext context;
+    if (inPlaceSite_ && SUCCEEDED(inPlaceSite_->GetWindow(&parent)) && SUCCEEDED(context.Ask(inPlaceSite_.Get())))
+        context.SetActiveObject(nullptr);
     if (inPlaceSite_) inPlaceSite_->OnUIDeactivate(FALSE);
     return S_OK;
 }
