@@ -5,6 +5,9 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <dispex.h>
+#include <servprov.h>
+
 #include <cstring>
 
 #include "ComFixture.h"
@@ -182,6 +185,17 @@ TEST_F(ComTest, DispatchesThroughItsTypeLibrary)
         EXPECT_EQ(control->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK) << m.name;
         EXPECT_EQ(id, m.id) << m.name;
     }
+    // The library also describes what the page's callback objects are.
+    ComPtr<ITypeInfo> info;
+    ASSERT_EQ(control->GetTypeInfo(0, LOCALE_USER_DEFAULT, info.put()), S_OK);
+    ComPtr<ITypeLib> library;
+    UINT index = 0;
+    ASSERT_EQ(info->GetContainingTypeLib(library.put(), &index), S_OK);
+    for (const IID& iid : {__uuidof(IDispatchEx), IID_IServiceProvider}) {
+        ComPtr<ITypeInfo> described;
+        EXPECT_EQ(library->GetTypeInfoOfGuid(iid, described.put()), S_OK);
+    }
+
     VARIANT version;
     ::VariantInit(&version);
     ASSERT_EQ(test::CallByName(control.Get(), L"Version", DISPATCH_PROPERTYGET, {}, &version), S_OK);
