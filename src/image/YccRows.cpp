@@ -1,5 +1,6 @@
 #include "image/YccRows.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstring>
 #include <new>
@@ -59,10 +60,12 @@ std::unique_ptr<YccRows> YccRows::Make(const YccLayout& layout) noexcept
 namespace {
 
 // A block of pixels at a time, in 16-bit arithmetic, so that the compiler turns each step
-// into a few vector instructions; the channels are interleaved after.
+// into a few vector instructions. Each pixel is then one little-endian word whose fourth
+// byte the next pixel's store overwrites.
 void ConvertBlock(const std::uint8_t* __restrict y, const std::uint8_t* __restrict cb,
                   const std::uint8_t* __restrict cr, std::uint8_t* __restrict bgr)
 {
+    static_assert(std::endian::native == std::endian::little);
     std::uint8_t b[kBlock], g[kBlock], r[kBlock];
     for (std::uint32_t i = 0; i < kBlock; ++i) {
         const int l = y[i], xb = cb[i] - 128, xr = cr[i] - 128;
@@ -70,11 +73,10 @@ void ConvertBlock(const std::uint8_t* __restrict y, const std::uint8_t* __restri
         g[i] = Clamp(l - xr + ((kCrG * xr + kCbG * xb + kHalf) >> 16));
         r[i] = Clamp(l + xr + ((kCrR * xr + kHalf) >> 16));
     }
-    for (std::uint32_t i = 0; i < kBlock; ++i) {
-        bgr[3 * i] = b[i];
-        bgr[3 * i + 1] = g[i];
-        bgr[3 * i + 2] = r[i];
-    }
+    std::uint32_t pixels[kBlock];
+    for (std::uint32_t i = 0; i < kBlock; ++i) pixels[i] = b[i] | std::uint32_t(g[i]) << 8 | std::uint32_t(r[i]) << 16;
+    for (std::uint32_t i = 0; i + 1 < kBlock; ++i) std::memcpy(bgr + 3 * i, &pixels[i], 4);
+    std::memcpy(bgr + 3 * (kBlock - 1), &pixels[kBlock - 1], 3);
 }
 
 }  // namespace
