@@ -1,9 +1,12 @@
 #include "image/YccRows.h"
 
-#include <bit>
 #include <cstddef>
 #include <cstring>
 #include <new>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -59,25 +62,74 @@ std::unique_ptr<YccRows> YccRows::Make(const YccLayout& layout) noexcept
 
 namespace {
 
-// A block of pixels at a time, in 16-bit arithmetic, so that the compiler turns each step
-// into a few vector instructions. Each pixel is then one little-endian word whose fourth
-// byte the next pixel's store overwrites.
-void ConvertBlock(const std::uint8_t* __restrict y, const std::uint8_t* __restrict cb,
-                  const std::uint8_t* __restrict cr, std::uint8_t* __restrict bgr)
+void ConvertPixel(int l, int cb, int cr, std::uint8_t* bgr)
 {
-    static_assert(std::endian::native == std::endian::little);
-    std::uint8_t b[kBlock], g[kBlock], r[kBlock];
-    for (std::uint32_t i = 0; i < kBlock; ++i) {
-        const int l = y[i], xb = cb[i] - 128, xr = cr[i] - 128;
-        b[i] = Clamp(l + 2 * xb + ((kCbB * xb + kHalf) >> 16));
-        g[i] = Clamp(l - xr + ((kCrG * xr + kCbG * xb + kHalf) >> 16));
-        r[i] = Clamp(l + xr + ((kCrR * xr + kHalf) >> 16));
-    }
-    std::uint32_t pixels[kBlock];
-    for (std::uint32_t i = 0; i < kBlock; ++i) pixels[i] = b[i] | std::uint32_t(g[i]) << 8 | std::uint32_t(r[i]) << 16;
-    for (std::uint32_t i = 0; i + 1 < kBlock; ++i) std::memcpy(bgr + 3 * i, &pixels[i], 4);
-    std::memcpy(bgr + 3 * (kBlock - 1), &pixels[kBlock - 1], 3);
+    const int xb = cb - 128, xr = cr - 128;
+    bgr[0] = Clamp(l + 2 * xb + ((kCbB * xb + kHalf) >> 16));
+    bgr[1] = Clamp(l - xr + ((kCrG * xr + kCbG * xb + kHalf) >> 16));
+    bgr[2] = Clamp(l + xr + ((kCrR * xr + kHalf) >> 16));
 }
+
+#if defined(__SSE2__)
+// The same arithmetic on 16 pixels at once.
+
+// (x * f + 2^15) >> 16 in 8 lanes, for |x| <= 128: the high half of 2x * f, plus one,
+// halved, rounds the same way.
+inline __m128i RoundedProduct(__m128i x, short f)
+{
+    const __m128i high = _mm_mulhi_epi16(_mm_add_epi16(x, x), _mm_set1_epi16(f));
+    return _mm_srai_epi16(_mm_add_epi16(high, _mm_set1_epi16(1)), 1);
+}
+
+// Blue, green and red of 8 pixels, from 16-bit luma and chroma; not yet clamped.
+inline void Colour8(__m128i y, __m128i cb, __m128i cr, __m128i& b, __m128i& g, __m128i& r)
+{
+    const __m128i centre = _mm_set1_epi16(128);
+    const __m128i xb = _mm_sub_epi16(cb, centre), xr = _mm_sub_epi16(cr, centre);
+    b = _mm_add_epi16(_mm_add_epi16(y, _mm_add_epi16(xb, xb)), RoundedProduct(xb, kCbB));
+    r = _mm_add_epi16(_mm_add_epi16(y, xr), RoundedProduct(xr, kCrR));
+    // Green sums two products before its one rounding: pairs of (cr, cb) multiplied and
+    // added in 32 bits.
+    const __m128i factors = _mm_set_epi16(kCbG, kCrG, kCbG, kCrG, kCbG, kCrG, kCbG, kCrG);
+    const __m128i half = _mm_set1_epi32(kHalf);
+    const __m128i lo = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(xr, xb), factors), half), 16);
+    const __m128i hi = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(xr, xb), factors), half), 16);
+    g = _mm_add_epi16(_mm_sub_epi16(y, xr), _mm_packs_epi32(lo, hi));
+}
+
+void ConvertBlock(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, std::uint8_t* bgr)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i vy = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y));
+    const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cb));
+    const __m128i vr = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cr));
+    __m128i b0, g0, r0, b1, g1, r1;
+    Colour8(_mm_unpacklo_epi8(vy, zero), _mm_unpacklo_epi8(vb, zero), _mm_unpacklo_epi8(vr, zero), b0, g0, r0);
+    Colour8(_mm_unpackhi_epi8(vy, zero), _mm_unpackhi_epi8(vb, zero), _mm_unpackhi_epi8(vr, zero), b1, g1, r1);
+    // Saturating to bytes is the clamp.
+    const __m128i b = _mm_packus_epi16(b0, b1), g = _mm_packus_epi16(g0, g1), r = _mm_packus_epi16(r0, r1);
+    // Each pixel a blue-green-red-zero word; then two pixels' six bytes to a 64-bit lane,
+    // stored so that each store's two spare bytes are overwritten by the next.
+    const __m128i bgLo = _mm_unpacklo_epi8(b, g), bgHi = _mm_unpackhi_epi8(b, g);
+    const __m128i rLo = _mm_unpacklo_epi8(r, zero), rHi = _mm_unpackhi_epi8(r, zero);
+    const __m128i words[4] = {_mm_unpacklo_epi16(bgLo, rLo), _mm_unpackhi_epi16(bgLo, rLo),
+                              _mm_unpacklo_epi16(bgHi, rHi), _mm_unpackhi_epi16(bgHi, rHi)};
+    const __m128i first = _mm_set1_epi64x(0xFFFFFF), second = _mm_set1_epi64x(0xFFFFFF000000);
+    for (int k = 0; k < 4; ++k) {
+        const __m128i six = _mm_or_si128(_mm_and_si128(words[k], first),
+                                         _mm_and_si128(_mm_srli_epi64(words[k], 8), second));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(bgr + 12 * k), six);
+        const __m128i upper = _mm_unpackhi_epi64(six, six);
+        if (k < 3) {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(bgr + 12 * k + 6), upper);
+        } else {
+            std::uint8_t last[8];
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(last), upper);
+            std::memcpy(bgr + 42, last, 6);
+        }
+    }
+}
+#endif
 
 }  // namespace
 
@@ -85,32 +137,54 @@ void YccRows::Convert(const std::uint8_t* y, const std::uint8_t* cb, const std::
                       std::uint32_t width)
 {
     std::uint32_t i = 0;
+#if defined(__SSE2__)
     for (; i + kBlock <= width; i += kBlock) ConvertBlock(y + i, cb + i, cr + i, bgr + 3 * i);
-    if (i == width) return;
-    // The last few pixels through a padded block.
-    std::uint8_t ty[kBlock] = {}, tb[kBlock] = {}, tr[kBlock] = {}, out[3 * kBlock];
-    const std::uint32_t rest = width - i;
-    std::memcpy(ty, y + i, rest);
-    std::memcpy(tb, cb + i, rest);
-    std::memcpy(tr, cr + i, rest);
-    ConvertBlock(ty, tb, tr, out);
-    std::memcpy(bgr + 3 * i, out, 3 * rest);
+#endif
+    for (; i < width; ++i) ConvertPixel(y[i], cb[i], cr[i], bgr + 3 * i);
 }
 
 namespace {
 
-void SumBlock(const std::uint8_t* __restrict near, const std::uint8_t* __restrict far, std::int16_t* __restrict s)
+// Vertical sums of a block of chroma samples: three parts of the nearer row to one of the
+// farther.
+void SumBlock(const std::uint8_t* near, const std::uint8_t* far, std::int16_t* s)
 {
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i n = _mm_loadu_si128(reinterpret_cast<const __m128i*>(near));
+    const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(far));
+    auto sum = [](__m128i a, __m128i b) { return _mm_add_epi16(_mm_add_epi16(a, a), _mm_add_epi16(a, b)); };
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(s), sum(_mm_unpacklo_epi8(n, zero), _mm_unpacklo_epi8(f, zero)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(s + 8), sum(_mm_unpackhi_epi8(n, zero), _mm_unpackhi_epi8(f, zero)));
+#else
     for (std::uint32_t i = 0; i < kBlock; ++i) s[i] = static_cast<std::int16_t>(3 * near[i] + far[i]);
+#endif
 }
 
-void WidenBlock(const std::int16_t* __restrict s, std::uint8_t* __restrict out, int even, int odd, int shift)
+// Twice as many samples from a block of sums (s[-1] and s[kBlock] readable): each output
+// pair leans towards its left and right neighbour.
+void WidenBlock(const std::int16_t* s, std::uint8_t* out, int even, int odd, int shift)
 {
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128(), count = _mm_cvtsi32_si128(shift);
+    const __m128i evenBias = _mm_set1_epi16(static_cast<short>(even)), oddBias = _mm_set1_epi16(static_cast<short>(odd));
+    for (int h = 0; h < int(kBlock); h += 8) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + h));
+        const __m128i left = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + h - 1));
+        const __m128i right = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + h + 1));
+        const __m128i c3 = _mm_add_epi16(_mm_add_epi16(c, c), c);
+        const __m128i e = _mm_sra_epi16(_mm_add_epi16(_mm_add_epi16(c3, left), evenBias), count);
+        const __m128i o = _mm_sra_epi16(_mm_add_epi16(_mm_add_epi16(c3, right), oddBias), count);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * h),
+                         _mm_unpacklo_epi8(_mm_packus_epi16(e, zero), _mm_packus_epi16(o, zero)));
+    }
+#else
     for (std::ptrdiff_t i = 0; i < std::ptrdiff_t(kBlock); ++i) {
         const int centre = 3 * s[i];
         out[2 * i] = static_cast<std::uint8_t>((centre + s[i - 1] + even) >> shift);
         out[2 * i + 1] = static_cast<std::uint8_t>((centre + s[i + 1] + odd) >> shift);
     }
+#endif
 }
 
 }  // namespace
