@@ -12,6 +12,7 @@
 
 #include "ImageFixtures.h"
 #include "image/Codecs.h"
+#include "image/YccRows.h"
 
 namespace {
 
@@ -90,6 +91,44 @@ bool DecodeInto(const Bytes& encoded, Collect& sink)
     CxMemFile in(encoded.data(), encoded.size());
     CxImage header;
     return ImageCodec::DecodeJpeg(header, in, &sink);
+}
+
+// libjpeg's colour conversion as it is defined: tables of rounded products in 16 fraction
+// bits, green summing two unrounded ones. The conversion must agree for every luma and
+// chroma value, in whole blocks and in the pixels left over at a row's end.
+TEST(JpegPlanes, ColourIsLibjpegsForEveryValue)
+{
+    auto fix = [](double x) { return static_cast<std::int64_t>(x * 65536 + 0.5); };
+    std::int64_t red[256], blue[256], greenCr[256], greenCb[256];
+    for (int i = 0; i < 256; ++i) {
+        const std::int64_t x = i - 128;
+        red[i] = (fix(1.402) * x + 32768) >> 16;
+        blue[i] = (fix(1.772) * x + 32768) >> 16;
+        greenCr[i] = -fix(0.71414) * x;
+        greenCb[i] = -fix(0.34414) * x + 32768;
+    }
+    auto clamp = [](std::int64_t v) { return static_cast<std::uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); };
+    constexpr std::uint32_t kWidth = 256 + 7;  // whole blocks, then a few pixels
+    std::uint8_t y[kWidth], cb[kWidth], cr[kWidth], bgr[3 * kWidth];
+    int wrong = 0;
+    for (int b = 0; b < 256; ++b) {
+        for (int r = 0; r < 256; ++r) {
+            for (std::uint32_t i = 0; i < kWidth; ++i) {
+                y[i] = static_cast<std::uint8_t>(i + static_cast<std::uint32_t>(b + r));  // every luma in every position over the rows
+                cb[i] = static_cast<std::uint8_t>(b);
+                cr[i] = static_cast<std::uint8_t>(r);
+            }
+            YccRows::Convert(y, cb, cr, bgr, kWidth);
+            for (std::uint32_t i = 0; i < kWidth && wrong < 5; ++i) {
+                const std::uint8_t want[3] = {clamp(y[i] + blue[b]), clamp(y[i] + ((greenCb[b] + greenCr[r]) >> 16)),
+                                              clamp(y[i] + red[r])};
+                if (std::memcmp(bgr + 3 * i, want, 3) != 0) {
+                    ++wrong;
+                    ADD_FAILURE() << "y " << int(y[i]) << " cb " << b << " cr " << r << " at " << i;
+                }
+            }
+        }
+    }
 }
 
 TEST(JpegPlanes, FinishToTheBytesLibjpegGives)
