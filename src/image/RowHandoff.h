@@ -25,6 +25,8 @@ public:
     // of the picture they make, which decides whether a second thread pays. False when
     // there is no memory for the buffers.
     bool Start(std::size_t rowBytes, std::uint64_t work, Consumer consumer) noexcept;
+    // Whether rows making a picture of `work` bytes go to a second thread.
+    static bool Threaded(std::uint64_t work) noexcept;
     // Where the next row goes.
     std::uint8_t* NextRow() noexcept;
     // The row from NextRow is written.
