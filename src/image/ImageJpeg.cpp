@@ -8,6 +8,7 @@
 #include <jpeglib.h>
 
 #include "image/Codecs.h"
+#include "image/YccRows.h"
 
 namespace ImageCodec {
 namespace {
@@ -34,6 +35,10 @@ struct Source {
     CxFile* in;
     JOCTET* buffer;
     bool truncated;
+    // Rows by which the row count runs ahead of where decoding to rows would stand: reading
+    // the sample planes, a band is read as its first row is asked for, while the rows with
+    // interpolated chroma read it one row group (two rows) earlier, for the group before it.
+    JDIMENSION lead;
 };
 
 void InitSource(j_decompress_ptr) {}
@@ -47,8 +52,8 @@ boolean FillInput(j_decompress_ptr cinfo)
         // The decoder reads ahead within the last row of blocks, so running out there only
         // means the end marker is absent; a progressive file is read whole before any row.
         const JDIMENSION blockRows = static_cast<JDIMENSION>(cinfo->max_v_samp_factor * DCTSIZE);
-        if (cinfo->output_height && !cinfo->progressive_mode &&
-            cinfo->output_scanline + blockRows < cinfo->output_height)
+        const JDIMENSION row = cinfo->output_scanline > src->lead ? cinfo->output_scanline - src->lead : 0;
+        if (cinfo->output_height && !cinfo->progressive_mode && row + blockRows < cinfo->output_height)
             src->truncated = true;
         src->buffer[0] = 0xFF;
         src->buffer[1] = JPEG_EOI;
@@ -121,6 +126,32 @@ struct DecodeState {
     std::vector<std::uint8_t>* cmyk;
 };
 
+// The layout of a colour picture's sample planes, when they can be finished outside libjpeg
+// (YccLayout::Supported says which); an empty layout otherwise.
+YccLayout PlaneLayout(const jpeg_decompress_struct& c)
+{
+    YccLayout l;
+    if (c.jpeg_color_space != JCS_YCbCr || c.num_components != 3 || c.scale_num != c.scale_denom ||
+        !c.do_fancy_upsampling || c.data_precision != 8)
+        return l;
+    const jpeg_component_info* p = c.comp_info;
+    for (int i = 1; i < 3; ++i)
+        if (p[i].h_samp_factor != 1 || p[i].v_samp_factor != 1 || p[i].downsampled_width != p[1].downsampled_width ||
+            p[i].width_in_blocks != p[1].width_in_blocks)
+            return l;
+    if (p[0].h_samp_factor != c.max_h_samp_factor || p[0].v_samp_factor != c.max_v_samp_factor) return l;
+    l.width = c.output_width;
+    l.height = c.output_height;
+    l.lumaH = static_cast<std::uint32_t>(p[0].h_samp_factor);
+    l.lumaV = static_cast<std::uint32_t>(p[0].v_samp_factor);
+    l.chromaWidth = p[1].downsampled_width;
+    l.chromaHeight = p[1].downsampled_height;
+    l.lumaStride = std::size_t(p[0].width_in_blocks) * DCTSIZE;
+    l.chromaStride = std::size_t(p[1].width_in_blocks) * DCTSIZE;
+    l.bands = c.total_iMCU_rows;
+    return l;
+}
+
 // 0 on success; otherwise the error text is in state.err.message.
 int DecodeInner(DecodeState& s)
 {
@@ -142,14 +173,19 @@ int DecodeInner(DecodeState& s)
     s.cinfo.out_color_space = grey ? JCS_GRAYSCALE : (cmyk ? JCS_CMYK : JCS_EXT_BGR);
     jpeg_calc_output_dimensions(&s.cinfo);
     const std::uint32_t width = s.cinfo.output_width;
-    const Start start =
-        StartPicture(*s.image, s.sink, width, s.cinfo.output_height, grey ? 8 : 24, false, CXIMAGE_FORMAT_JPG);
+    const YccLayout layout = s.sink ? PlaneLayout(s.cinfo) : YccLayout{};
+    const Start start = StartPicture(*s.image, s.sink, width, s.cinfo.output_height, grey ? 8 : 24, false,
+                                     CXIMAGE_FORMAT_JPG, YccRows::Make(layout));
     if (start == Start::Failed) {
         std::snprintf(s.err.message, sizeof s.err.message, "%s", s.image->GetLastError());
         jpeg_destroy_decompress(&s.cinfo);
         return 1;
     }
     const bool rows = start == Start::Rows;
+    // The sink takes the sample planes a band at a time and finishes the pixels itself.
+    const bool planes = start == Start::Units;
+    s.cinfo.raw_data_out = planes ? TRUE : FALSE;
+    if (planes && layout.lumaV == 2) s.src.lead = 2;
     std::int32_t xdpi = 0, ydpi = 0;
     for (jpeg_saved_marker_ptr m = s.cinfo.marker_list; m; m = m->next)
         if (m->marker == JPEG_APP0 + 1) ExifResolution(m->data, m->data_length, xdpi, ydpi);
@@ -167,7 +203,17 @@ int DecodeInner(DecodeState& s)
 
     if (cmyk) s.cmyk->resize(std::size_t(width) * 4);
     jpeg_start_decompress(&s.cinfo);
-    while (s.cinfo.output_scanline < s.cinfo.output_height) {
+    while (planes && s.cinfo.output_scanline < s.cinfo.output_height) {
+        JSAMPROW luma[2 * DCTSIZE], cb[DCTSIZE], cr[DCTSIZE];
+        JSAMPARRAY band[3] = {luma, cb, cr};
+        std::uint8_t* at = s.sink->NextRow();
+        for (std::uint32_t i = 0; i < layout.LumaRows(); ++i, at += layout.lumaStride) luma[i] = at;
+        for (JSAMPROW* plane : {cb, cr})
+            for (std::uint32_t i = 0; i < DCTSIZE; ++i, at += layout.chromaStride) plane[i] = at;
+        jpeg_read_raw_data(&s.cinfo, band, layout.LumaRows());
+        s.sink->RowDone();
+    }
+    while (!planes && s.cinfo.output_scanline < s.cinfo.output_height) {
         std::uint8_t* const row = rows ? s.sink->NextRow() : s.image->GetBits(s.cinfo.output_scanline);
         JSAMPROW samples[1] = {cmyk ? s.cmyk->data() : row};
         jpeg_read_scanlines(&s.cinfo, samples, 1);

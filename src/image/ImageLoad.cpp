@@ -1,5 +1,6 @@
 // Format detection, loading and saving.
 #include <cstring>
+#include <utility>
 
 #include "image/Codecs.h"
 
@@ -43,10 +44,11 @@ bool DecodeAs(CxImage& image, CxFile& stream, std::uint32_t format, ImageCodec::
 namespace ImageCodec {
 
 Start StartPicture(CxImage& image, RowSink* sink, std::uint32_t width, std::uint32_t height, std::uint32_t bpp,
-                   bool alpha, std::uint32_t format)
+                   bool alpha, std::uint32_t format, std::unique_ptr<RowUnpacker> units)
 {
     // The sink is asked only about pictures we would accept whole.
     if (sink && bpp == 24 && image.CreateSettingsOnly(width, height, bpp, format)) {
+        if (units && !alpha && sink->AcceptUnits(width, height, std::move(units))) return Start::Units;
         if (sink->Accept(width, height, alpha)) return Start::Rows;
     }
     if (!image.Create(width, height, bpp, format) || (alpha && !image.AlphaCreate())) return Start::Failed;

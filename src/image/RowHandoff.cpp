@@ -11,13 +11,18 @@ constexpr std::size_t kBatchBytes = 96u << 10;
 
 }  // namespace
 
-bool RowHandoff::Start(std::size_t rowBytes, std::uint32_t rows, Consumer consumer) noexcept
+bool RowHandoff::Threaded(std::uint64_t work) noexcept
+{
+    return work >= kThreadedBytes && std::thread::hardware_concurrency() != 1;
+}
+
+bool RowHandoff::Start(std::size_t rowBytes, std::uint64_t work, Consumer consumer) noexcept
 {
     Stop();
     if (rowBytes == 0) return false;
     rowBytes_ = rowBytes;
     batchRows_ = static_cast<std::uint32_t>(std::clamp<std::size_t>(kBatchBytes / rowBytes, 1, 16));
-    const bool threaded = std::uint64_t(rowBytes) * rows >= kThreadedBytes && std::thread::hardware_concurrency() != 1;
+    const bool threaded = Threaded(work);
     try {
         consumer_ = std::move(consumer);
         buffer_.assign(threaded ? kBatches * batchRows_ * rowBytes : rowBytes, 0);

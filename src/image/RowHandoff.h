@@ -21,9 +21,12 @@ public:
     RowHandoff(const RowHandoff&) = delete;
     RowHandoff& operator=(const RowHandoff&) = delete;
 
-    // Prepares for `rows` rows of rowBytes bytes each, ended by Finish or Stop. False when
+    // Prepares for rows of rowBytes bytes each, ended by Finish or Stop; `work` is the size
+    // of the picture they make, which decides whether a second thread pays. False when
     // there is no memory for the buffers.
-    bool Start(std::size_t rowBytes, std::uint32_t rows, Consumer consumer) noexcept;
+    bool Start(std::size_t rowBytes, std::uint64_t work, Consumer consumer) noexcept;
+    // Whether rows making a picture of `work` bytes go to a second thread.
+    static bool Threaded(std::uint64_t work) noexcept;
     // Where the next row goes.
     std::uint8_t* NextRow() noexcept;
     // The row from NextRow is written.

@@ -152,18 +152,23 @@ public:
 
     bool Accept(std::uint32_t width, std::uint32_t height, bool alpha) noexcept override
     {
-        handoff_.Stop();
-        if (!BoxTarget(settings_, width, height, canvas_)) return false;
-        const FitResult size = ScaledSize(width, height, canvas_.width, canvas_.height);
-        // Enlarging a side is bilinear, which needs the neighbouring rows at hand.
-        if (size.width >= width || size.height >= height) return false;
-        if (!shrink_.Begin(width, height, alpha, size.width, size.height, picture_)) return false;
-        width_ = width;
-        height_ = height;
+        if (!Begin(width, height, alpha)) return false;
         const std::size_t colour = std::size_t(width) * 3;
         const std::size_t rowBytes = alpha ? colour + width : colour;
-        return handoff_.Start(rowBytes, height, [this, colour, alpha](const std::uint8_t* row) {
+        return handoff_.Start(rowBytes, std::uint64_t(rowBytes) * height, [this, colour, alpha](const std::uint8_t* row) {
             shrink_.AddRow(row, alpha ? row + colour : nullptr);
+        });
+    }
+    // The decoder's units are turned into rows on the second thread, beside the decoding;
+    // without one the decoder's own finishing of the rows is the quicker.
+    bool AcceptUnits(std::uint32_t width, std::uint32_t height,
+                     std::unique_ptr<ImageCodec::RowUnpacker> unpacker) noexcept override
+    {
+        handoff_.Stop();  // before the unpacker it may be using goes
+        unpacker_ = std::move(unpacker);
+        if (!unpacker_ || !RowHandoff::Threaded(unpacker_->RowsBytes()) || !Begin(width, height, false)) return false;
+        return handoff_.Start(unpacker_->UnitBytes(), unpacker_->RowsBytes(), [this](const std::uint8_t* unit) {
+            unpacker_->Unpack(unit, [this](const std::uint8_t* row) { shrink_.AddRow(row, nullptr); });
         });
     }
     std::uint8_t* NextRow() noexcept override { return handoff_.NextRow(); }
@@ -182,11 +187,26 @@ public:
     std::uint32_t Height() const { return height_; }
 
 private:
+    // Sizes the shrunk picture; false when the box does not shrink it by the area average.
+    bool Begin(std::uint32_t width, std::uint32_t height, bool alpha) noexcept
+    {
+        handoff_.Stop();
+        if (!BoxTarget(settings_, width, height, canvas_)) return false;
+        const FitResult size = ScaledSize(width, height, canvas_.width, canvas_.height);
+        // Enlarging a side is bilinear, which needs the neighbouring rows at hand.
+        if (size.width >= width || size.height >= height) return false;
+        if (!shrink_.Begin(width, height, alpha, size.width, size.height, picture_)) return false;
+        width_ = width;
+        height_ = height;
+        return true;
+    }
+
     const UploadSettings& settings_;
     FitResult canvas_{0, 0};
     std::uint32_t width_ = 0, height_ = 0;
     AreaShrinker shrink_;
     CxImage picture_;
+    std::unique_ptr<ImageCodec::RowUnpacker> unpacker_;
     RowHandoff handoff_;  // last: its thread stops before what it feeds goes
 };
 
