@@ -9,6 +9,7 @@
 
 #include "Snapferry.h"  // widl's header of the control's interface
 #include "platform/Handle.h"
+#include "platform/Module.h"
 
 namespace test {
 
@@ -29,6 +30,14 @@ protected:
         return out;
     }
 };
+
+// What the loaded control DLL's DllCanUnloadNow says (E_FAIL when it is not loaded).
+inline HRESULT ControlDllCanUnloadNow()
+{
+    using CanUnload = HRESULT(STDAPICALLTYPE*)();
+    auto canUnload = Korvel::ProcAddress<CanUnload>(::GetModuleHandleW(L"Snapferry64.dll"), "DllCanUnloadNow");
+    return canUnload ? canUnload() : E_FAIL;
+}
 
 // A dispatch call by name with the given arguments (in script order; texts from Text() are
 // freed afterwards); the result in *result.

@@ -286,14 +286,9 @@ TEST_F(ComTest, CanBeAggregated)
 TEST_F(ComTest, CanUnloadOnceTheLastControlIsGone)
 {
     ComPtr<IDispatch> control = Create<IDispatch>(IID_IDispatch);
-    HMODULE dll = ::GetModuleHandleW(L"Snapferry64.dll");
-    ASSERT_NE(dll, nullptr);
-    using CanUnload = HRESULT(STDAPICALLTYPE*)();
-    auto canUnload = reinterpret_cast<CanUnload>(reinterpret_cast<void*>(::GetProcAddress(dll, "DllCanUnloadNow")));
-    ASSERT_NE(canUnload, nullptr);
-    EXPECT_EQ(canUnload(), S_FALSE);
+    EXPECT_EQ(test::ControlDllCanUnloadNow(), S_FALSE);
     control.Reset();
-    EXPECT_EQ(canUnload(), S_OK);
+    EXPECT_EQ(test::ControlDllCanUnloadNow(), S_OK);
 }
 
 }  // namespace

@@ -7,10 +7,10 @@
 
 #include "ComFixture.h"
 #include "page/PageEmbed.h"
-#include "panel/PanelMessages.h"
 #include "support/DataObjects.h"
 #include "support/LoopbackServer.h"
 #include "support/MessagePump.h"
+#include "support/PanelActions.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -59,26 +59,11 @@ HWND MakePage()
     return page;
 }
 
-void Press(HWND control, const wchar_t* name)
-{
-    RECT r{};
-    ASSERT_TRUE(::SendMessageW(control, WM_PANEL_LOCATE, reinterpret_cast<WPARAM>(name), reinterpret_cast<LPARAM>(&r)))
-        << name;
-    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    ::SendMessageW(control, WM_MOUSEMOVE, 0, at);
-    ::SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::SendMessageW(control, WM_LBUTTONUP, 0, at);
-}
-
 void DropOn(IDispatch* control, const std::wstring& path)
 {
     ComPtr<IDropTarget> target;
     ASSERT_EQ(control->QueryInterface(IID_IDropTarget, target.put_void()), S_OK);
-    ComPtr<IDataObject> data = test::OneFormat(CF_HDROP, test::FileListBytes({path}));
-    DWORD effect = DROPEFFECT_COPY;
-    target->DragEnter(data.Get(), MK_LBUTTON, POINTL{100, 100}, &effect);
-    effect = DROPEFFECT_COPY;
-    target->Drop(data.Get(), 0, POINTL{100, 100}, &effect);
+    test::DropFileList(target.Get(), {path}, POINTL{100, 100});
 }
 
 std::vector<std::wstring> Entries(const VARIANT& array)
@@ -130,7 +115,7 @@ TEST_F(ComTest, RunsAnUploadInTheSystemsContainer)
 
     DropOn(control.Get(), photo.wstring());
     test::PumpFor(500);
-    Press(wnd, L"post");
+    ASSERT_TRUE(test::PressNamed(wnd, L"post"));
     ASSERT_TRUE(test::PumpUntil([&] { return !after.calls.empty() || !failed.calls.empty(); }, 20000));
     ASSERT_EQ(after.calls.size(), 1u);
     EXPECT_TRUE(failed.calls.empty());
@@ -168,11 +153,7 @@ TEST_F(ComTest, RunsAnUploadInTheSystemsContainer)
     ::DestroyWindow(page);
     EXPECT_EQ(after.refs, 1);
     EXPECT_EQ(object.refs, 1);
-    using CanUnload = HRESULT(STDAPICALLTYPE*)();
-    auto canUnload = reinterpret_cast<CanUnload>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"Snapferry64.dll"), "DllCanUnloadNow")));
-    ASSERT_NE(canUnload, nullptr);
-    EXPECT_TRUE(test::PumpUntil([&] { return canUnload() == S_OK; }, 5000));
+    EXPECT_TRUE(test::PumpUntil([] { return test::ControlDllCanUnloadNow() == S_OK; }, 5000));
 }
 
 }  // namespace

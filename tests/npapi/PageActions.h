@@ -12,6 +12,7 @@
 
 #include "image/CxImage.h"
 #include "support/DataObjects.h"
+#include "support/PanelActions.h"
 #include "support/TempDir.h"
 
 namespace test {
@@ -32,20 +33,9 @@ inline void DropFiles(HWND wnd, const std::vector<std::wstring>& paths)
 {
     auto* target = static_cast<IDropTarget*>(::GetPropW(wnd, L"OleDropTargetInterface"));
     ASSERT_NE(target, nullptr) << "no drop target on the plug-in's window";
-    Korvel::ComPtr<IDataObject> data = OneFormat(CF_HDROP, FileListBytes(paths));
-    DWORD effect = DROPEFFECT_COPY;
-    target->DragEnter(data.Get(), MK_LBUTTON, POINTL{300, 200}, &effect);
-    effect = DROPEFFECT_COPY;
-    target->Drop(data.Get(), 0, POINTL{300, 200}, &effect);
+    DropFileList(target, paths, POINTL{300, 200});
 }
 
-// The post button is the third of the tool bar (84 x 24 at 182, 4).
-inline void ClickPost(HWND wnd)
-{
-    const LPARAM at = MAKELPARAM(224, 16);
-    ::SendMessageW(wnd, WM_MOUSEMOVE, 0, at);
-    ::SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::SendMessageW(wnd, WM_LBUTTONUP, 0, at);
-}
+inline void ClickPost(HWND wnd) { ASSERT_TRUE(PressNamed(wnd, L"post")); }
 
 }  // namespace test

@@ -98,12 +98,7 @@ public:
     // Files dropped onto the panel's own target, as the shell drops them.
     void DropOnPanel(const std::vector<std::wstring>& paths)
     {
-        Korvel::ComPtr<IDataObject> data = OneFormat(CF_HDROP, FileListBytes(paths));
-        IDropTarget* target = panel_;
-        DWORD effect = DROPEFFECT_COPY;
-        target->DragEnter(data.Get(), MK_LBUTTON, POINTL{300, 200}, &effect);
-        effect = DROPEFFECT_COPY;
-        target->Drop(data.Get(), 0, POINTL{300, 200}, &effect);
+        DropFileList(panel_, paths, POINTL{300, 200});
     }
     // The address to post to, then photos dropped and loaded: the panel ready to run.
     bool Queue(const std::wstring& url, const std::vector<std::wstring>& photos)

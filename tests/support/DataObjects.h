@@ -117,6 +117,18 @@ inline Korvel::ComPtr<IDataObject> OneFormat(CLIPFORMAT cf, const std::vector<BY
     return data;
 }
 
+// Files dropped on a target as the shell's drag loop brings them: enter, one move, drop.
+inline void DropFileList(IDropTarget* target, const std::vector<std::wstring>& paths, POINTL at)
+{
+    Korvel::ComPtr<IDataObject> data = OneFormat(CF_HDROP, FileListBytes(paths));
+    DWORD effect = DROPEFFECT_COPY;
+    target->DragEnter(data.Get(), MK_LBUTTON, at, &effect);
+    effect = DROPEFFECT_COPY;
+    target->DragOver(MK_LBUTTON, at, &effect);
+    effect = DROPEFFECT_COPY;
+    target->Drop(data.Get(), 0, at, &effect);
+}
+
 // A source offering several formats, each as a fresh medium per request, as another
 // program's data object would. Lives on the stack: the count never frees it.
 class MultiFormatSource : public IDataObject {

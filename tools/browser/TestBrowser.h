@@ -13,6 +13,7 @@
 
 #include "npapi/NpApi.h"
 #include "platform/Handle.h"
+#include "platform/Module.h"
 
 class TestBrowser {
 public:
@@ -58,7 +59,7 @@ private:
     template <class F>
     F Export(const char* name) const
     {
-        return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module_.Get(), name)));
+        return Korvel::ProcAddress<F>(module_.Get(), name);
     }
     static LRESULT CALLBACK CallWindowProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam);
 

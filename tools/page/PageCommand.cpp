@@ -55,13 +55,6 @@ std::wstring Parse(const std::vector<std::wstring>& args, PageArgs& out)
     return std::wstring();
 }
 
-std::wstring FullPath(const std::wstring& path)
-{
-    wchar_t full[MAX_PATH] = {};
-    const DWORD n = ::GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
-    return n > 0 && n < MAX_PATH ? std::wstring(full) : path;
-}
-
 #ifdef SF_HAVE_NPAPI_EMBED
 // The plug-in built beside this program: ..\src\npSnapferry.dll from tools\.
 std::wstring DefaultPluginPath()

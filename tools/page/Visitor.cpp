@@ -5,7 +5,9 @@
 #include "panel/PanelMessages.h"
 #include "snapferry/Console.h"
 #include "support/DataObjects.h"
+#include "support/DialogDriver.h"
 #include "support/MessagePump.h"
+#include "support/PanelActions.h"
 #include "ui/BackBuffer.h"
 #include "ui/Snapshot.h"
 
@@ -87,36 +89,6 @@ std::vector<std::wstring> TextsOf(const std::vector<VARIANT*>& args)
     return texts;
 }
 
-std::wstring FullPath(const std::wstring& path)
-{
-    wchar_t full[MAX_PATH] = {};
-    const DWORD n = ::GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
-    return n > 0 && n < MAX_PATH ? std::wstring(full) : path;
-}
-
-// The deepest visible window under a screen point, starting from `top`.
-HWND DeepestAt(HWND top, POINT screen)
-{
-    HWND wnd = top;
-    for (;;) {
-        POINT p = screen;
-        ::ScreenToClient(wnd, &p);
-        HWND child = ::ChildWindowFromPointEx(wnd, p, CWP_SKIPINVISIBLE | CWP_SKIPDISABLED);
-        if (!child || child == wnd) return wnd;
-        wnd = child;
-    }
-}
-
-// The first visible dialog window of this thread (message boxes and the product's dialogs).
-BOOL CALLBACK FindDialog(HWND wnd, LPARAM out)
-{
-    wchar_t name[16] = {};
-    ::GetClassNameW(wnd, name, 16);
-    if (std::wcscmp(name, L"#32770") != 0 || !::IsWindowVisible(wnd)) return TRUE;
-    *reinterpret_cast<HWND*>(out) = wnd;
-    return FALSE;
-}
-
 }  // namespace
 
 const wchar_t Visitor::kQuitMarker[] = L"visitor.quit";
@@ -144,8 +116,7 @@ void CALLBACK Visitor::AnswerTimer(HWND, UINT, UINT_PTR, DWORD)
 
 void Visitor::AnswerShowingMessage()
 {
-    HWND dialog = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), &FindDialog, reinterpret_cast<LPARAM>(&dialog));
+    HWND dialog = test::DialogDriver::FindDialog();
     if (!dialog || dialog == answering_) return;
     answering_ = dialog;
     wchar_t text[512] = {};
@@ -230,7 +201,7 @@ HRESULT Visitor::Act(DISPID id, const std::vector<VARIANT*>& args, VARIANT* resu
     switch (id) {
     case kDrop: {
         std::vector<std::wstring> paths;
-        for (const std::wstring& path : TextsOf(args)) paths.push_back(FullPath(path));
+        for (const std::wstring& path : TextsOf(args)) paths.push_back(Tool::FullPath(path));
         if (paths.empty()) return fail(L"drop needs at least one file");
         acted_ = true;
         return Drop(paths, problem) ? S_OK : DISP_E_EXCEPTION;
@@ -330,40 +301,23 @@ bool Visitor::Drop(const std::vector<std::wstring>& paths, std::wstring* problem
     // The window OLE's drag loop would find: the one under the pointer or its nearest parent
     // that registered a drop target.
     IDropTarget* target = nullptr;
-    for (HWND wnd = DeepestAt(setup_.deliverable, at); wnd && !target; wnd = ::GetParent(wnd))
+    for (HWND wnd = test::DeepestWindowAt(setup_.deliverable, at); wnd && !target; wnd = ::GetParent(wnd))
         target = static_cast<IDropTarget*>(::GetPropW(wnd, L"OleDropTargetInterface"));
     if (!target) {
         *problem = L"nothing on the page takes a drop there";
         return false;
     }
-    Korvel::ComPtr<IDataObject> data = test::OneFormat(CF_HDROP, test::FileListBytes(paths));
-    const POINTL point{at.x, at.y};
-    DWORD effect = DROPEFFECT_COPY;
-    target->DragEnter(data.Get(), MK_LBUTTON, point, &effect);
-    effect = DROPEFFECT_COPY;
-    target->DragOver(MK_LBUTTON, point, &effect);
-    effect = DROPEFFECT_COPY;
-    target->Drop(data.Get(), 0, point, &effect);
+    test::DropFileList(target, paths, POINTL{at.x, at.y});
     test::PumpFor(300);
     return true;
 }
 
 bool Visitor::Press(const std::wstring& name, std::wstring* problem)
 {
-    RECT where{};
-    if (!::SendMessageW(setup_.deliverable, WM_PANEL_LOCATE, reinterpret_cast<WPARAM>(name.c_str()),
-                        reinterpret_cast<LPARAM>(&where))) {
+    if (!test::PressNamed(setup_.deliverable, name.c_str())) {
         *problem = L"there is no " + name + L" to press";
         return false;
     }
-    POINT at{(where.left + where.right) / 2, (where.top + where.bottom) / 2};
-    ::ClientToScreen(setup_.deliverable, &at);
-    HWND wnd = DeepestAt(setup_.deliverable, at);
-    ::ScreenToClient(wnd, &at);
-    const LPARAM point = MAKELPARAM(at.x, at.y);
-    ::SendMessageW(wnd, WM_MOUSEMOVE, 0, point);
-    ::SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, point);
-    ::SendMessageW(wnd, WM_LBUTTONUP, 0, point);
     test::PumpFor(100);
     return true;
 }
@@ -386,7 +340,7 @@ bool Visitor::Sort(int index, std::wstring* problem)
     }
     POINT at{(where.left + where.right) / 2, (where.top + where.bottom) / 2};
     ::ClientToScreen(setup_.deliverable, &at);
-    HWND combo = DeepestAt(setup_.deliverable, at);
+    HWND combo = test::DeepestWindowAt(setup_.deliverable, at);
     // A combo box's edit or list is a child of it; the box itself tells its parent.
     wchar_t name[32] = {};
     ::GetClassNameW(combo, name, 32);

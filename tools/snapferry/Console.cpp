@@ -1,5 +1,6 @@
 #include "snapferry/Console.h"
 
+#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
 
@@ -37,6 +38,13 @@ std::wstring FromText(const TString& text) { return text; }
 TString ToText(const std::wstring& text) { return Korvel::Text::AnsiFromWide(text); }
 std::wstring FromText(const TString& text) { return Korvel::Text::WideFromAnsi(text); }
 #endif
+
+std::wstring FullPath(const std::wstring& path)
+{
+    wchar_t full[MAX_PATH] = {};
+    const DWORD n = ::GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    return n > 0 && n < MAX_PATH ? std::wstring(full) : path;
+}
 
 bool TakeValue(const std::vector<std::wstring>& args, std::size_t& i, std::wstring& into)
 {

@@ -24,6 +24,8 @@ constexpr int kUsage = 2;
 bool TakeValue(const std::vector<std::wstring>& args, std::size_t& i, std::wstring& into);
 // A decimal number from low to high; false for anything else.
 bool ParseNumber(const std::wstring& text, int low, int high, int& value);
+// A path made absolute against the current folder (unchanged when that fails).
+std::wstring FullPath(const std::wstring& path);
 // Reports a usage error and returns kUsage.
 int UsageError(const std::wstring& message);
 

@@ -114,13 +114,6 @@ std::wstring Parse(const std::vector<std::wstring>& args, PanelArgs& out)
     return std::wstring();
 }
 
-std::wstring AbsolutePath(const std::wstring& path)
-{
-    wchar_t full[MAX_PATH] = {};
-    const DWORD n = ::GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
-    return n > 0 && n < MAX_PATH ? std::wstring(full) : path;
-}
-
 // What the screen shows where the window is, dialogs over it included.
 void Shoot(HWND wnd, const std::wstring& dir, const std::wstring& name)
 {
@@ -195,16 +188,6 @@ private:
     int messages_ = 0;
 };
 
-void DropFiles(UploadPanel& panel, const std::vector<std::wstring>& paths)
-{
-    Korvel::ComPtr<IDataObject> data = test::OneFormat(CF_HDROP, test::FileListBytes(paths));
-    IDropTarget* target = &panel;
-    DWORD effect = DROPEFFECT_COPY;
-    target->DragEnter(data.Get(), MK_LBUTTON, POINTL{200, 200}, &effect);
-    effect = DROPEFFECT_COPY;
-    target->Drop(data.Get(), 0, POINTL{200, 200}, &effect);
-}
-
 // Prints how a dialog run went, with every message the user saw there.
 void Report(const wchar_t* what, const test::DialogRun& run, UploadPanel& panel)
 {
@@ -237,7 +220,7 @@ int RunPanelCommand(const std::vector<std::wstring>& args)
         std::error_code error;
         std::filesystem::create_directories(a.shots, error);
         if (error) return UsageError(L"cannot make folder " + a.shots);
-        a.shots = AbsolutePath(a.shots);
+        a.shots = FullPath(a.shots);
     }
 
     ApplyUploadSetup(a);
@@ -262,9 +245,9 @@ int RunPanelCommand(const std::vector<std::wstring>& args)
 
     if (!a.drops.empty()) {
         std::vector<std::wstring> paths;
-        for (const std::wstring& p : a.drops) paths.push_back(AbsolutePath(p));
+        for (const std::wstring& p : a.drops) paths.push_back(FullPath(p));
         Print(L"drop: " + std::to_wstring(paths.size()) + L" file(s)");
-        DropFiles(panel, paths);
+        test::DropFileList(&panel, paths, POINTL{200, 200});
         test::PumpUntil([&] { return !panel.ImageList.IsLoading(); }, 120000);
         Print(L"queued: " + std::to_wstring(panel.ImageList.Count()) + L" photo(s)");
         Shoot(window.Handle(), a.shots, L"02-dropped");
