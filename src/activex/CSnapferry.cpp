@@ -105,12 +105,14 @@ const IID& CSnapferry::ScriptInterface() const { return IID_ISnapferry; }
 STDMETHODIMP CSnapferry::SetClientSite(IOleClientSite* site)
 {
     // Leaving the page: nothing may keep the control alive through the table any more.
+    leaving_ = site == nullptr;
     if (!site) RevokeFromTable();
     return OleControl::SetClientSite(site);
 }
 
 STDMETHODIMP CSnapferry::Close(DWORD saveOption)
 {
+    leaving_ = true;
     RevokeFromTable();
     return OleControl::Close(saveOption);
 }

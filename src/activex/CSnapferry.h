@@ -98,6 +98,7 @@ private:
         void OnRunStarting() override { owner_.RegisterInTable(); }
         void OnImagesPosted() override { owner_.CallThroughTable(22); }
         void FireOnError(int) override { owner_.CallThroughTable(23); }
+        bool PageListens() const override { return !owner_.leaving_; }
 
     private:
         CSnapferry& owner_;
@@ -132,4 +133,5 @@ private:
     Korvel::ComPtr<ITypeInfo> typeInfo_;
     Korvel::ComPtr<IGlobalInterfaceTable> table_;
     DWORD cookie_ = 0;
+    bool leaving_ = false;  // closed, or taken off its site: the page is going
 };

@@ -40,6 +40,7 @@ CPlugin::CPlugin(NPP instance) : instance_(instance), id_(NextInstanceNumber()),
 
 CPlugin::~CPlugin()
 {
+    leaving_ = true;
     LiveInstances().erase(id_);
     Shutdown();
     if (scriptable_) {

@@ -51,6 +51,7 @@ public:
     // PanelCallbacks: queued to the browser's thread.
     void OnImagesPosted() override;
     void FireOnError(int errorCode) override;
+    bool PageListens() const override { return !leaving_; }
 
 private:
     void FillTables();
@@ -90,6 +91,7 @@ private:
     WNDPROC previous_ = nullptr;
     bool initialised_ = false;
     bool windowGone_ = false;
+    bool leaving_ = false;  // NPP_Destroy: the page is going
     NPObject* windowObject_ = nullptr;
     ScriptablePluginObjectBase* scriptable_ = nullptr;
     std::deque<int> errorCodes_;  // one per queued OnError call

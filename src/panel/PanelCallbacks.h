@@ -12,6 +12,9 @@ public:
     // A photo failed: call OnError with Object (and the transfer's error code where the
     // binding passes one; 0 when the failure was not the transfer's).
     virtual void FireOnError(int errorCode) = 0;
+    // False once the page is leaving: a run cut off by the panel's window going then ends
+    // without a word to it.
+    virtual bool PageListens() const { return true; }
 
 protected:
     ~PanelCallbacks() = default;

@@ -37,7 +37,8 @@ void UploadPanel::OnDropFiles(HDROP files)
 void UploadPanel::OnSelectionChanged(int)
 {
     const bool none = ImageList.GetSelection().empty();
-    EnableTools(!none);
+    // During a run the tools stay off whatever is selected.
+    EnableTools(!none && !running_);
     if (none) SelectAllBox.SetChecked(0);
 }
 

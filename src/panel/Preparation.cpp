@@ -3,91 +3,110 @@
 #include <algorithm>
 
 #include "image/CxFile.h"
+#include "image/CxImage.h"
+#include "platform/Detached.h"
+
+namespace {
+
+std::mutex g_faultLock;
+std::function<void(const RunPhoto&)> g_fault;
+
+}  // namespace
+
+void Preparation::SetFaultForTests(std::function<void(const RunPhoto&)> fault)
+{
+    std::lock_guard<std::mutex> hold(g_faultLock);
+    g_fault = std::move(fault);
+}
 
 Preparation::Preparation(std::vector<RunPhoto> photos, UploadSettings settings, bool ahead,
                          std::function<void()> notify)
-    : ahead_(ahead), notify_(std::move(notify)), settings_(std::move(settings))
+    : state_(std::make_shared<State>(ahead, std::move(notify), std::move(settings)))
 {
-    entries_.reserve(photos.size());
+    state_->entries.reserve(photos.size());
     for (RunPhoto& photo : photos) {
-        entries_.emplace_back();
-        entries_.back().photo = std::move(photo);
+        state_->entries.emplace_back();
+        state_->entries.back().photo = std::move(photo);
     }
-    for (int i = 0; i < 2; ++i) threads_.emplace_back([this] { Work(); });
+    // Each thread keeps the state alive for as long as it runs, which may be past us.
+    for (int i = 0; i < 2; ++i) Korvel::Threading::RunDetached([state = state_] { state->Work(); });
 }
 
 Preparation::~Preparation()
 {
     {
-        std::lock_guard<std::mutex> hold(lock_);
-        stopping_ = true;
+        std::lock_guard<std::mutex> hold(state_->lock);
+        state_->stopping = true;
+        // Nothing prepared is wanted any more: free what is held now, not when the last
+        // thread lets go.
+        for (State::Entry& entry : state_->entries) entry.post.reset();
     }
-    wake_.notify_all();
-    for (std::thread& thread : threads_) thread.join();
+    state_->wake.notify_all();
 }
 
 void Preparation::UpdateSettings(const UploadSettings& settings)
 {
-    std::lock_guard<std::mutex> hold(lock_);
-    settings_ = settings;
+    std::lock_guard<std::mutex> hold(state_->lock);
+    state_->settings = settings;
 }
 
 bool Preparation::Take(int id, std::unique_ptr<PreparedPost>& out)
 {
-    std::unique_lock<std::mutex> hold(lock_);
-    auto entry = std::find_if(entries_.begin(), entries_.end(), [id](const Entry& e) { return e.photo.id == id; });
-    if (entry == entries_.end() || entry->taken) return false;
+    State& s = *state_;
+    std::unique_lock<std::mutex> hold(s.lock);
+    auto entry = std::find_if(s.entries.begin(), s.entries.end(), [id](const State::Entry& e) { return e.photo.id == id; });
+    if (entry == s.entries.end() || entry->taken) return false;
     if (!entry->post) {
         entry->wanted = true;
         hold.unlock();
-        wake_.notify_all();
+        s.wake.notify_all();
         return false;
     }
     out = std::move(entry->post);
     entry->taken = true;
     hold.unlock();
-    wake_.notify_all();  // room for the next one ahead
+    s.wake.notify_all();  // room for the next one ahead
     return true;
 }
 
 bool Preparation::Total(std::uint32_t* total) const
 {
-    std::lock_guard<std::mutex> hold(lock_);
-    if (!AllSized()) return false;
+    std::lock_guard<std::mutex> hold(state_->lock);
+    if (!state_->AllSized()) return false;
     std::uint32_t sum = 0;
-    for (const Entry& entry : entries_) sum += entry.size;
+    for (const State::Entry& entry : state_->entries) sum += entry.size;
     *total = sum;
     return true;
 }
 
-bool Preparation::AllSized() const
+bool Preparation::State::AllSized() const
 {
-    return std::all_of(entries_.begin(), entries_.end(), [](const Entry& e) { return e.sized; });
+    return std::all_of(entries.begin(), entries.end(), [](const Entry& e) { return e.sized; });
 }
 
-std::size_t Preparation::HeldBytes() const
+std::size_t Preparation::State::HeldBytes() const
 {
     std::size_t held = 0;
-    for (const Entry& entry : entries_)
+    for (const Entry& entry : entries)
         if (entry.post) held += entry.post->bytes.size();
     return held;
 }
 
 // Under the lock. First the photo the run waits for, then (ahead) the next pending photos
 // in order while little is held, then the sizes still missing for the estimate.
-Preparation::Entry* Preparation::NextJob(bool* keep)
+Preparation::State::Entry* Preparation::State::NextJob(bool* keep)
 {
     auto idle = [](const Entry& e) { return !e.working && !e.taken && !e.post; };
-    for (Entry& entry : entries_) {
+    for (Entry& entry : entries) {
         if (entry.wanted && idle(entry)) {
             *keep = true;
             return &entry;
         }
     }
     const std::size_t held = HeldBytes();
-    if (ahead_ && held < kAheadBytes) {
+    if (ahead && held < kAheadBytes) {
         std::size_t ready = 0;
-        for (Entry& entry : entries_) {
+        for (Entry& entry : entries) {
             if (!entry.photo.pending || entry.taken) continue;
             if (entry.post || entry.working) {
                 if (++ready >= kAheadPhotos) break;
@@ -97,73 +116,85 @@ Preparation::Entry* Preparation::NextJob(bool* keep)
             return &entry;
         }
     }
-    for (Entry& entry : entries_) {
+    for (Entry& entry : entries) {
         if (entry.sized || entry.working) continue;
         // Bytes worth keeping: a photo still to be sent, while there is room for it.
-        *keep = ahead_ && entry.photo.pending && !entry.taken && held < kAheadBytes;
+        *keep = ahead && entry.photo.pending && !entry.taken && held < kAheadBytes;
         return &entry;
     }
     return nullptr;
 }
 
-void Preparation::Work()
+void Preparation::State::Work()
 {
-    try {
-        std::unique_lock<std::mutex> hold(lock_);
-        for (;;) {
-            bool keep = false;
-            Entry* job = nullptr;
-            wake_.wait(hold, [&] { return stopping_ || (job = NextJob(&keep)) != nullptr; });
-            if (stopping_) return;
-            job->working = true;
-            const RunPhoto photo = job->photo;
-            const UploadSettings settings = settings_;
-            hold.unlock();
-            std::unique_ptr<PreparedPost> post = Prepare(photo, settings);
-            hold.lock();
-            job->working = false;
-            const bool wasSized = AllSized();
-            job->size = post->readable ? static_cast<std::uint32_t>(post->bytes.size()) : 0;
-            job->sized = true;
-            const bool wanted = job->wanted;
-            if ((keep || wanted) && !job->taken) job->post = std::move(post);
-            const bool tell = wanted || (!wasSized && AllSized());
-            if (tell && notify_) {
-                hold.unlock();
-                notify_();
-                hold.lock();
-            }
-            wake_.notify_all();
-        }
-    } catch (...) {
-        // Out of memory: the run waits on a photo that never comes, and can be cancelled.
+    std::unique_lock<std::mutex> hold(lock);
+    for (;;) {
+        bool keep = false;
+        Entry* job = nullptr;
+        wake.wait(hold, [&] { return stopping || (job = NextJob(&keep)) != nullptr; });
+        if (stopping) return;
+        job->working = true;
+        const RunPhoto photo = job->photo;
+        const UploadSettings current = settings;
+        hold.unlock();
+        std::unique_ptr<PreparedPost> post = Prepare(photo, current);
+        hold.lock();
+        job->working = false;
+        if (stopping) return;
+        const bool wasSized = AllSized();
+        job->size = post->readable ? static_cast<std::uint32_t>(post->bytes.size()) : 0;
+        job->sized = true;
+        const bool wanted = job->wanted;
+        if ((keep || wanted) && !job->taken) job->post = std::move(post);
+        // Under the lock, so that nobody is told anything once we are stopped.
+        if ((wanted || (!wasSized && AllSized())) && notify) notify();
+        wake.notify_all();
     }
 }
 
 std::unique_ptr<PreparedPost> Preparation::Prepare(const RunPhoto& photo, const UploadSettings& settings)
 {
     auto post = std::make_unique<PreparedPost>();
+    try {
+        {
+            std::lock_guard<std::mutex> hold(g_faultLock);
+            if (g_fault) g_fault(photo);
+        }
+        PrepareInto(photo, settings, *post);
+    } catch (...) {
+        // Out of memory for this picture (a 32-bit browser has little): the photo fails
+        // at its turn like one that cannot be read.
+        *post = PreparedPost();
+    }
+    return post;
+}
+
+void Preparation::PrepareInto(const RunPhoto& photo, const UploadSettings& settings, PreparedPost& post)
+{
     if (IsGifPassThrough(photo.extension)) {
         CxIOFile file;
-        if (photo.source.path.empty() || !file.Open(photo.source.path.c_str(), SF_T("rb"))) return post;
+        if (photo.source.path.empty() || !file.Open(photo.source.path.c_str(), SF_T("rb"))) return;
         const std::int32_t size = file.Size();
-        if (size <= 0) return post;
-        post->bytes.resize(static_cast<std::size_t>(size));
-        if (file.Read(post->bytes.data(), 1, post->bytes.size()) != post->bytes.size()) {
-            post->bytes.clear();
-            return post;
-        }
-        post->width = photo.width;
-        post->height = photo.height;
-        post->readable = true;
-        return post;
+        if (size <= 0) return;
+        std::string bytes(static_cast<std::size_t>(size), '\0');
+        if (file.Read(bytes.data(), 1, bytes.size()) != bytes.size()) return;
+        // Sent as its bytes, but only when they are a picture: the form reports its size,
+        // and a file that is none would be taken for a photo of 0 x 0.
+        CxImage picture;
+        if (!picture.Decode(reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<std::uint32_t>(bytes.size())))
+            return;
+        const bool across = photo.source.turns % 2 != 0;
+        post.width = across ? picture.GetHeight() : picture.GetWidth();
+        post.height = across ? picture.GetWidth() : picture.GetHeight();
+        post.bytes = std::move(bytes);
+        post.readable = true;
+        return;
     }
     PreparedPhoto prepared;
-    if (!photo.source.Prepare(settings, prepared) || prepared.bytes.Size() <= 0) return post;
-    post->bytes.assign(reinterpret_cast<const char*>(prepared.bytes.GetBuffer()),
-                       static_cast<std::size_t>(prepared.bytes.Size()));
-    post->width = prepared.width;
-    post->height = prepared.height;
-    post->readable = true;
-    return post;
+    if (!photo.source.Prepare(settings, prepared) || prepared.bytes.Size() <= 0) return;
+    post.bytes.assign(reinterpret_cast<const char*>(prepared.bytes.GetBuffer()),
+                      static_cast<std::size_t>(prepared.bytes.Size()));
+    post.width = prepared.width;
+    post.height = prepared.height;
+    post.readable = true;
 }

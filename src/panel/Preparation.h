@@ -2,14 +2,15 @@
 // A run's photos prepared on background threads: the bytes of the photos whose turn comes
 // next, ahead of time, and the prepared size of every photo in the list for the remaining
 // time, computed while the first photos are already on their way. Two threads, so at most
-// two full pictures are decoded at once; prepared bytes kept ahead are bounded too.
+// two full pictures are decoded at once; prepared bytes kept ahead are bounded too. The
+// threads are never waited for: a run that ends leaves a picture being decoded to finish on
+// its own, and nothing it makes reaches anyone after that.
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "image/UploadPreparation.h"
@@ -45,7 +46,8 @@ public:
     // notify is called on a preparing thread whenever a photo asked for is ready or the
     // total became known. ahead = false prepares a photo only once it is asked for.
     Preparation(std::vector<RunPhoto> photos, UploadSettings settings, bool ahead, std::function<void()> notify);
-    // Stops the threads (a photo being prepared is finished first) and waits for them.
+    // Tells the threads to stop and returns at once; a photo being prepared is finished and
+    // dropped by its thread, and notify is not called again.
     ~Preparation();
     Preparation(const Preparation&) = delete;
     Preparation& operator=(const Preparation&) = delete;
@@ -57,10 +59,21 @@ public:
     // The sum of every photo's prepared size, once all are known.
     bool Total(std::uint32_t* total) const;
 
-    // One photo, with the given settings (also used on its own by tests).
+    // One photo, with the given settings (also used on its own by tests). Never throws: a
+    // photo that cannot be prepared (no memory for it, say) comes back unreadable.
     static std::unique_ptr<PreparedPost> Prepare(const RunPhoto& photo, const UploadSettings& settings);
 
+    // Tests: called before each photo is prepared, on the preparing thread; what it throws
+    // counts as the preparation's own failure.
+    static void SetFaultForTests(std::function<void(const RunPhoto&)> fault);
+
 private:
+    static void PrepareInto(const RunPhoto& photo, const UploadSettings& settings, PreparedPost& post);
+    struct State;
+    std::shared_ptr<State> state_;
+};
+
+struct Preparation::State {
     struct Entry {
         RunPhoto photo;
         bool working = false;
@@ -70,17 +83,18 @@ private:
         std::uint32_t size = 0;
         std::unique_ptr<PreparedPost> post;
     };
+    State(bool ahead, std::function<void()> notify, UploadSettings settings)
+        : ahead(ahead), notify(std::move(notify)), settings(std::move(settings)) {}
     void Work();
     Entry* NextJob(bool* keep);
     std::size_t HeldBytes() const;
     bool AllSized() const;
 
-    const bool ahead_;
-    const std::function<void()> notify_;
-    mutable std::mutex lock_;
-    std::condition_variable wake_;
-    std::vector<Entry> entries_;
-    UploadSettings settings_;
-    bool stopping_ = false;
-    std::vector<std::thread> threads_;
+    const bool ahead;
+    const std::function<void()> notify;
+    mutable std::mutex lock;
+    std::condition_variable wake;
+    std::vector<Entry> entries;
+    UploadSettings settings;
+    bool stopping = false;
 };

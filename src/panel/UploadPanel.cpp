@@ -44,10 +44,12 @@ UploadPanel::UploadPanel(PanelCallbacks& callbacks) : callbacks_(callbacks), hos
 
 UploadPanel::~UploadPanel()
 {
-    // A host that never let its window be destroyed still gets its threads stopped here,
-    // before the controls they report to go.
+    // A host that never let its window be destroyed still gets its run's threads let go of
+    // here, before the controls they report to go; nobody is told (the page has gone).
+    if (events_) events_->Close();
+    running_ = false;
     preparation_.reset();
-    poster_.reset();
+    RetirePoster(std::move(poster_), std::move(stream_), events_);
 }
 
 void UploadPanel::Build(HWND wnd)
@@ -56,6 +58,7 @@ void UploadPanel::Build(HWND wnd)
     built_ = true;
     skins_.emplace(Flavour::SkinStripId());
     window_ = wnd;
+    events_ = std::make_shared<RunEvents>(wnd, WM_PANEL_RUN_EVENTS);
     ::GetClientRect(wnd, &bounds_);
     CreateControls();
     ConnectSignals();
@@ -63,6 +66,7 @@ void UploadPanel::Build(HWND wnd)
     dropRegistered_ = SUCCEEDED(::RegisterDragDrop(wnd, static_cast<IDropTarget*>(this)));
     DragFormats::Instance().RegisterFormat(kListViewItemFormat);
     OnContainerSized();
+    ShowLook();
 }
 
 void UploadPanel::CreateControls()
@@ -90,6 +94,7 @@ void UploadPanel::CreateControls()
         b.button.SetSize(b.width, b.height);
         b.button.SetMargins(b.left, b.top, 0, 0);
         b.button.SetAnchor(b.anchors);
+        b.button.SetDisabled(0);  // a panel built again starts as a fresh one
     }
     PostButton.SetDisabled(1);
 
@@ -99,6 +104,8 @@ void UploadPanel::CreateControls()
     HintLabel.SetMargins(0, 298, 0, 0);
 
     SelectAllBox.Create(this, L"全选");
+    SelectAllBox.SetDisabled(0);
+    SelectAllBox.SetChecked(0);
     SelectAllBox.SetAnchor(kTopRight);
     SelectAllBox.SetMargins(0, 7, 264, 0);
 
@@ -139,6 +146,7 @@ void UploadPanel::CreateControls()
         l.label.Create(this, l.text);
         l.label.SetAnchor(kTopLeft);
         l.label.SetMargins(l.left, l.top, 0, 0);
+        l.label.SetVisible(1);
     }
 }
 
@@ -162,17 +170,23 @@ void UploadPanel::ConnectSignals()
 void UploadPanel::TearDown()
 {
     if (!built_) return;
-    // Nothing may report to controls that are going: stop the run's threads first.
-    if (poster_) poster_->Cancel();
+    // Nothing may report to controls that are going: the run's threads are let go of first,
+    // and a run in progress fails (the process's state must not stay "posting").
+    events_->Close();
+    CutRunOff();
     preparation_.reset();
-    poster_.reset();
-    // A panel that goes during its run must not leave the process's state "posting".
-    if (running_) AppState::Instance()->SetStopped();
-    running_ = false;
+    RetirePoster(std::move(poster_), std::move(stream_), events_);
+    events_.reset();
+    unfinished_ = lingering_ = -1;
     ClearFields();
     if (dropRegistered_) ::RevokeDragDrop(window_);
     dropRegistered_ = false;
     skins_.reset();
+    // A host may give the panel a window again (a container that deactivates and
+    // reactivates the control): it is then built afresh.
+    disconnect_all();
+    DetachChildren();
+    built_ = false;
 }
 
 bool UploadPanel::HandleMessage(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
@@ -274,6 +288,7 @@ void UploadPanel::ShowLook()
         PostButton.SetDisabled(1);
     } else if (!running_) {
         PostButton.SetDisabled(0);
+        SelectAllBox.SetDisabled(0);
     }
     if (window_) ::InvalidateRect(window_, nullptr, FALSE);
 }
@@ -282,6 +297,8 @@ void UploadPanel::ShowLook()
 
 void UploadPanel::OnAddCommand()
 {
+    // During a run the list belongs to the run.
+    if (running_) return;
     CFileAddDialog dialog(window_);
     dialog.SetTargetList(&ImageList);
     HWND active = ::GetActiveWindow();
@@ -291,6 +308,7 @@ void UploadPanel::OnAddCommand()
 
 void UploadPanel::OnAddUrlCommand()
 {
+    if (running_) return;
     WebImageDialog dialog(&ImageList, window_);
     HWND active = ::GetActiveWindow();
     dialog.ShowModal(active ? active : window_);
@@ -314,6 +332,8 @@ void UploadPanel::OnSelectAll()
 
 void UploadPanel::OnRotate(ControlBase* tool)
 {
+    // A turn made now would show but not be sent.
+    if (running_) return;
     const bool left = tool == &RotateLeftTool;
     for (ListViewItem* item : ImageList.GetSelection()) {
         if (left)

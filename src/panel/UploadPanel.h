@@ -17,6 +17,7 @@
 #include "Network/ByteStream.h"
 #include "panel/PanelCallbacks.h"
 #include "panel/Preparation.h"
+#include "panel/RunEvents.h"
 #include "platform/DropTarget.h"
 #include "ui/ControlBase.h"
 #include "ui/ControlHost.h"
@@ -36,7 +37,6 @@ class ListViewItem;
 class UploadPanel : public PanelSettings,
                     public Korvel::UI::ControlBase,
                     public CIDropTargetImpl,
-                    public IFileTransferEvent,
                     public sigslot::has_slots<> {
 public:
     explicit UploadPanel(PanelCallbacks& callbacks);
@@ -95,21 +95,7 @@ public:
     // The panel's own drop target: files dropped on it outside the grid.
     void OnDropFiles(HDROP files) override;
 
-protected:
-    // IFileTransferEvent, on the poster's worker thread: handed to the window thread.
-    void OnTransferComplete(int fileId) override;
-    void OnTransferError(int fileId, int errorCode) override;
-    void OnTransferProgress(int fileId, std::uint32_t bytesSent, TString speedText) override;
-
 private:
-    struct RunEvent {
-        enum Kind { Complete, Error, Progress } kind;
-        int fileId = -1;
-        int errorCode = 0;
-        std::uint32_t bytesSent = 0;
-        TString speedText;
-    };
-
     void CreateControls();
     void ConnectSignals();
     void TearDown();
@@ -125,9 +111,10 @@ private:
     void StopRun();
     void EndRunIdle();
     void FailRun(int errorCode);
-    void Queue(RunEvent event);
+    void CutRunOff();
     void DrainEvents();
     void OnComplete();
+    void OnLateComplete();
     void OnProgress(const RunEvent& event);
     void ShowEstimate(const TString& speedText);
     std::uint32_t BytesRemaining(bool* known) const;
@@ -145,9 +132,11 @@ private:
     bool dropRegistered_ = false;
 
     // Run state (window thread).
+    std::shared_ptr<RunEvents> events_;  // from the posters' workers, while built
     std::unique_ptr<WinINetPoster> poster_;
+    TString posterUrl_, posterCharset_;  // what the first poster was made with
+    std::unique_ptr<Network::MemoryByteStream> stream_;  // the bytes the poster's worker reads
     std::unique_ptr<Preparation> preparation_;
-    Network::MemoryByteStream stream_;
     std::vector<RunPhoto> runPhotos_;  // every photo of the list at the start
     std::list<int> runQueue_;          // identifiers still to post
     int current_ = -1;                 // the photo whose turn it is
@@ -155,15 +144,13 @@ private:
     // Each post gets a number of its own, so that nothing a cancelled post still reports
     // is taken for a later post of the same photo.
     int postSerial_ = 0;
-    int inFlight_ = -1;                // the number of the post in flight, until its last event
-    int inFlightItem_ = -1;            // and its photo
+    int inFlight_ = -1;                // the number of this run's post in flight, until its last event
+    int inFlightItem_ = -1;            // and its photo (or the lingering post's)
+    int lingering_ = -1;               // a cancelled post that may still be accepted while idle
+    int unfinished_ = -1;              // the last post whose final event has not come
     bool running_ = false;
     int totalCount_ = 0;
     int counter_ = 0;
     std::uint32_t sentThisRun_ = 0;  // bytes of the photos completed in this run
     TString failure_;                // why the last photo could not be read, for Response
-
-    // Events from the other threads, drained on the window thread.
-    mutable std::mutex eventsLock_;
-    std::deque<RunEvent> events_;
 };

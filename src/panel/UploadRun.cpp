@@ -75,12 +75,18 @@ void UploadPanel::OnPostCommand()
 
 void UploadPanel::StartRun()
 {
+    // A caption being typed belongs to its photo before anything is read.
+    ImageList.CommitCaptionEdit();
     ImageList.SetEditable(0);
     AppState::Instance()->SetPosting();
     running_ = true;
+    // A cancelled post that answers from now on may be this run's photo: it no longer counts.
+    lingering_ = -1;
     callbacks_.OnRunStarting();
     SetPostSkins(true);
     AddButton.SetDisabled(1);
+    AddUrlButton.SetDisabled(1);
+    EnableTools(false);
     ImageList.RepaintAll();
     totalCount_ = ImageList.Count();
     counter_ = 1;
@@ -154,13 +160,23 @@ void UploadPanel::PostImage(std::unique_ptr<PreparedPost> post)
         return;
     }
     item->SetSize(static_cast<int>(post->bytes.size()));
-    stream_ = Network::MemoryByteStream(std::move(post->bytes));
+    if (!poster_) {
+        posterUrl_ = PostUrl();
+        posterCharset_ = EncodeType();
+    } else if (unfinished_ != -1) {
+        // A cancelled post's worker may still be reading its form and stream, or waiting on
+        // a server that answers late: it keeps them, on a thread of its own, and this post
+        // gets a poster of its own, made as the first one was.
+        RetirePoster(std::move(poster_), std::move(stream_), events_);
+        unfinished_ = -1;
+    }
     if (!poster_) {
         poster_ = std::make_unique<WinINetPoster>();
-        poster_->SetEventSink(this);
-        poster_->SetUrl(PostUrl());
-        poster_->SetCharset(EncodeType());
+        poster_->SetEventSink(events_.get());
+        poster_->SetUrl(posterUrl_);
+        poster_->SetCharset(posterCharset_);
     }
+    stream_ = std::make_unique<Network::MemoryByteStream>(std::move(post->bytes));
     HttpForm& form = poster_->GetForm();
     form.Clear();
     for (const auto& [name, value] : ExtraFields()) form.AddFormField(name, value);
@@ -172,45 +188,30 @@ void UploadPanel::PostImage(std::unique_ptr<PreparedPost> post)
     failure_.clear();
     inFlight_ = ++postSerial_;
     inFlightItem_ = current_;
-    if (!poster_->Post(inFlight_, &stream_, UploadNameOf(*photo))) {
+    if (!poster_->Post(inFlight_, stream_.get(), UploadNameOf(*photo))) {
         inFlight_ = -1;
         FailRun(HttpPoster::ConnectError);
+        return;
     }
+    unfinished_ = inFlight_;
 }
 
-// --- events: from the poster's worker, handled on the window thread ---
-
-void UploadPanel::OnTransferComplete(int fileId) { Queue(RunEvent{RunEvent::Complete, fileId, 0, 0, {}}); }
-
-void UploadPanel::OnTransferError(int fileId, int errorCode)
-{
-    Queue(RunEvent{RunEvent::Error, fileId, errorCode, 0, {}});
-}
-
-void UploadPanel::OnTransferProgress(int fileId, std::uint32_t bytesSent, TString speedText)
-{
-    Queue(RunEvent{RunEvent::Progress, fileId, 0, bytesSent, std::move(speedText)});
-}
-
-void UploadPanel::Queue(RunEvent event)
-{
-    {
-        std::lock_guard<std::mutex> hold(eventsLock_);
-        events_.push_back(std::move(event));
-    }
-    ::PostMessageW(window_, WM_PANEL_RUN_EVENTS, 0, 0);
-}
+// --- events: from the posters' workers, handled on the window thread ---
 
 void UploadPanel::DrainEvents()
 {
-    std::deque<RunEvent> events;
-    {
-        std::lock_guard<std::mutex> hold(eventsLock_);
-        events.swap(events_);
-    }
-    for (const RunEvent& event : events) {
+    if (!events_) return;
+    for (const RunEvent& event : events_->Take()) {
+        const bool final = event.kind != RunEvent::Progress;
+        if (final && event.postId == unfinished_) unfinished_ = -1;
+        if (event.postId == lingering_) {
+            // Cancelled, and accepted all the same before another run began: it counts.
+            if (event.kind == RunEvent::Complete) OnLateComplete();
+            if (final) lingering_ = -1;
+            continue;
+        }
         // Anything from a post that is no longer ours (cancelled and followed by another).
-        if (event.fileId != inFlight_) continue;
+        if (event.postId != inFlight_) continue;
         switch (event.kind) {
         case RunEvent::Progress:
             OnProgress(event);
@@ -220,7 +221,7 @@ void UploadPanel::DrainEvents()
             break;
         case RunEvent::Error:
             inFlight_ = -1;
-            if (running_) FailRun(event.errorCode);
+            FailRun(event.errorCode);
             break;
         }
     }
@@ -253,7 +254,14 @@ void UploadPanel::OnProgress(const RunEvent& event)
         item->SetSent(static_cast<int>(event.bytesSent));
         ImageList.RefreshItem(inFlightItem_);
     }
-    if (running_) ShowEstimate(event.speedText);
+    ShowEstimate(event.speedText);
+}
+
+void UploadPanel::OnLateComplete()
+{
+    if (ListViewPostItem* item = PostItem(ImageList, inFlightItem_)) item->MarkUploaded();
+    AppendPostedFile(poster_->GetResponse());
+    ShowLook();
 }
 
 void UploadPanel::OnComplete()
@@ -263,12 +271,6 @@ void UploadPanel::OnComplete()
     sentThisRun_ += static_cast<std::uint32_t>(poster_->GetFileSize());
     if (ListViewPostItem* item = PostItem(ImageList, id)) item->MarkUploaded();
     AppendPostedFile(poster_->GetResponse());
-    if (ImageList.GetSelection().empty()) EnableTools(false);
-    if (!running_) {
-        // Cancelled while this photo was finishing: it counts, nothing more is sent.
-        ShowLook();
-        return;
-    }
     if (!runQueue_.empty()) {
         ShowEstimate(FormatSpeed(poster_->GetSpeed()));
         PostNext();
@@ -286,7 +288,9 @@ void UploadPanel::OnComplete()
     current_ = -1;
     awaiting_ = false;
     preparation_.reset();
+    runPhotos_ = {};  // web pictures' bytes among them
     AddButton.SetDisabled(0);
+    AddUrlButton.SetDisabled(0);
     SetPostSkins(false);
     ShowLook();
     SelectAllBox.SetDisabled(1);
@@ -303,26 +307,47 @@ void UploadPanel::FailRun(int errorCode)
 void UploadPanel::StopRun()
 {
     if (poster_) poster_->Cancel();
+    lingering_ = inFlight_;
+    inFlight_ = -1;
     if (ListViewPostItem* item = PostItem(ImageList, current_)) item->ResetSent();
     EndRunIdle();
 }
 
-void UploadPanel::EndRunIdle()
+// The panel's window is going in the middle of a run: the run fails, and the page hears of
+// it while it still listens.
+void UploadPanel::CutRunOff()
 {
-    ImageList.SetEditable(1);
-    AddButton.SetDisabled(0);
-    SetPostSkins(false);
-    PostButton.SetDisabled(0);
-    SelectAllBox.SetDisabled(0);
-    RemainingLabel.SetVisible(0);
-    SpeedLabel.SetVisible(0);
-    if (ImageList.GetSelection().empty()) EnableTools(false);
+    if (!running_) return;
+    if (poster_) poster_->Cancel();
+    inFlight_ = lingering_ = -1;
     AppState::Instance()->SetStopped();
     running_ = false;
     current_ = -1;
     runQueue_.clear();
     awaiting_ = false;
     preparation_.reset();
+    runPhotos_ = {};
+    if (callbacks_.PageListens()) callbacks_.FireOnError(0);
+}
+
+void UploadPanel::EndRunIdle()
+{
+    ImageList.SetEditable(1);
+    AddButton.SetDisabled(0);
+    AddUrlButton.SetDisabled(0);
+    SetPostSkins(false);
+    PostButton.SetDisabled(0);
+    SelectAllBox.SetDisabled(0);
+    RemainingLabel.SetVisible(0);
+    SpeedLabel.SetVisible(0);
+    EnableTools(!ImageList.GetSelection().empty());
+    AppState::Instance()->SetStopped();
+    running_ = false;
+    current_ = -1;
+    runQueue_.clear();
+    awaiting_ = false;
+    preparation_.reset();
+    runPhotos_ = {};
     ImageList.RepaintAll();
     if (window_) ::InvalidateRect(window_, nullptr, FALSE);
 }

@@ -10,6 +10,12 @@ ControlBase::~ControlBase()
     if (owner_) std::erase(owner_->children_, this);
 }
 
+void ControlBase::DetachChildren()
+{
+    for (ControlBase* child : children_) child->owner_ = nullptr;
+    children_.clear();
+}
+
 void ControlBase::SetVisible(int visible)
 {
     visible_ = visible;

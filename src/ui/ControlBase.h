@@ -39,6 +39,8 @@ public:
     virtual void Destroy();
 
     void AddChild(ControlBase* child) { children_.push_back(child); }
+    // Lets go of every child (they stay alive), so the control can be composed again.
+    void DetachChildren();
     // For roots and windowed controls, which are not attached to a container's window.
     void SetWindowHandle(HWND window) { window_ = window; }
     void SetSize(int width, int height);

@@ -18,10 +18,10 @@ namespace {
 using Korvel::ComPtr;
 using test::ComTest;
 
-// A 4 x 3 24-bit BMP.
-void WritePhoto(const std::filesystem::path& path)
+// A 24-bit BMP, 4 x 3 unless asked otherwise.
+void WritePhoto(const std::filesystem::path& path, int width = 4, int height = 3)
 {
-    const int width = 4, height = 3, row = 12;
+    const int row = (width * 3 + 3) & ~3;
     std::vector<unsigned char> bytes(54 + row * height, 0x80);
     auto put32 = [&](std::size_t at, std::uint32_t v) {
         for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(v >> (8 * i));
@@ -154,6 +154,74 @@ TEST_F(ComTest, RunsAnUploadInTheSystemsContainer)
     EXPECT_EQ(after.refs, 1);
     EXPECT_EQ(object.refs, 1);
     EXPECT_TRUE(test::PumpUntil([] { return test::ControlDllCanUnloadNow() == S_OK; }, 5000));
+}
+
+// A page that hides and shows the element: the container deactivates the control, which
+// loses its window, and activates it again in a new one.
+TEST_F(ComTest, AControlDeactivatedDuringARunTellsThePageAndWorksWhenShownAgain)
+{
+    test::LoopbackServer server(4096);
+    test::ServerScript slow;
+    slow.response = "HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nslow";
+    slow.readChunk = 2048;
+    slow.pauseMs = 40;
+    server.SetScript(slow);
+    test::TempDir dir;
+    const std::filesystem::path photo = dir.Path() / L"large.bmp";
+    WritePhoto(photo, 640, 480);
+
+    HWND page = MakePage();
+    std::wstring error;
+    std::unique_ptr<PageEmbed> embed = EmbedActiveX(EmbedPlace{page, RECT{0, 0, 760, 520}, nullptr}, &error);
+    ASSERT_TRUE(embed) << error;
+    ComPtr<IDispatch> control(embed->ScriptObject(), false);
+    test::RecordingCallback after, failed;
+    test::CallByName(control.Get(), L"PostUrl", DISPATCH_PROPERTYPUT, {test::Text(server.Url(L"/upload").c_str())});
+    test::CallByName(control.Get(), L"ImageUploadType", DISPATCH_PROPERTYPUT, {test::Text(L"bmp")});
+    test::CallByName(control.Get(), L"AfterImagesPosted", DISPATCH_PROPERTYPUT, {test::Dispatch(&after)});
+    test::CallByName(control.Get(), L"OnError", DISPATCH_PROPERTYPUT, {test::Dispatch(&failed)});
+    DropOn(control.Get(), photo.wstring());
+    test::PumpFor(300);
+    ASSERT_TRUE(test::PressNamed(embed->Window(), L"post"));
+    test::PumpFor(300);
+
+    ComPtr<IOleInPlaceObject> inPlace;
+    ASSERT_EQ(control->QueryInterface(IID_IOleInPlaceObject, inPlace.put_void()), S_OK);
+    HWND before = nullptr;
+    inPlace->GetWindow(&before);
+    HWND container = ::GetParent(before);
+    ASSERT_EQ(inPlace->InPlaceDeactivate(), S_OK);
+    EXPECT_FALSE(::IsWindow(before));
+    // The run it was in the middle of ends as a failure the page hears of.
+    ASSERT_TRUE(test::PumpUntil([&] { return !failed.calls.empty(); }, 5000));
+    EXPECT_TRUE(after.calls.empty());
+
+    ComPtr<IOleObject> object;
+    ASSERT_EQ(control->QueryInterface(IID_IOleObject, object.put_void()), S_OK);
+    ComPtr<IOleClientSite> site;
+    ASSERT_EQ(object->GetClientSite(site.put()), S_OK);
+    RECT place;
+    ::GetClientRect(container, &place);
+    ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.Get(), 0, container, &place), S_OK);
+    HWND wnd = nullptr;
+    ASSERT_EQ(inPlace->GetWindow(&wnd), S_OK);
+    ASSERT_TRUE(::IsWindow(wnd));
+
+    // Built afresh: photos come in and go out as on a new page.
+    server.SetScript({.response = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nagain"});
+    test::CallByName(control.Get(), L"ImageUploadType", DISPATCH_PROPERTYPUT, {test::Text(L"jpg")});
+    DropOn(control.Get(), photo.wstring());
+    test::PumpFor(300);
+    ASSERT_TRUE(test::PressNamed(wnd, L"post"));
+    ASSERT_TRUE(test::PumpUntil([&] { return !after.calls.empty(); }, 20000));
+    EXPECT_EQ(failed.calls.size(), 1u);
+
+    control.Reset();
+    inPlace.Reset();
+    object.Reset();
+    site.Reset();
+    embed->Close();
+    ::DestroyWindow(page);
 }
 
 }  // namespace

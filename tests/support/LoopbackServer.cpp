@@ -124,6 +124,7 @@ void LoopbackServer::Serve()
             // A scripted sequence answers the n-th request with its n-th entry, the last one after.
             if (!script.responses.empty())
                 script.response = script.responses[std::min(handled_, script.responses.size() - 1)];
+            if (script.vary) script.vary(handled_, script);
         }
         Handle(client, script, generation);
         ::closesocket(client);

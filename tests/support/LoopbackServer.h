@@ -7,6 +7,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -35,6 +36,9 @@ struct ServerScript {
     int responsePauseMs = 0;
     // End with a reset instead of an orderly close, once the response has been sent.
     bool resetAfterResponse = false;
+    // When set, shapes the script for the n-th request (counted from the server's start, 0
+    // first), on the server's thread: a late answer for one, a refusal for another.
+    std::function<void(std::size_t n, ServerScript& script)> vary{};
 };
 
 class LoopbackServer {

@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/Module.h"
 #include "platform/TextConv.h"
@@ -157,6 +158,10 @@ LRESULT ListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_LISTVIEW_REFRESHITEM:
         RefreshItem(static_cast<int>(wParam));
+        return 0;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == EN_KILLFOCUS && reinterpret_cast<HWND>(lParam) == captionEditor_.GetWindowHandle())
+            CommitCaptionEdit();
         return 0;
     case WM_DESTROY:
         OnDestroyWindow();
@@ -358,3 +363,14 @@ TString ListView::CaptionEditorText() const
 }
 
 void ListView::HideCaptionEditor() { captionEditor_.Hide(); }
+
+void ListView::CommitCaptionEdit()
+{
+    if (ListViewItem* editing = std::exchange(editing_, nullptr)) editing->EndEdit();
+}
+
+void ListView::SetItemCaption(ListViewItem* item, const TString& caption)
+{
+    CriticalSection::Lock hold(itemsLock_);
+    item->SetCaption(caption);
+}

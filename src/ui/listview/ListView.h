@@ -108,6 +108,11 @@ public:
     ListViewItem* EditingItem() const { return editing_; }
     TString CaptionEditorText() const;
     void HideCaptionEditor();
+    // Ends a caption edit under way, keeping what was typed (the editor losing the focus
+    // does the same, whatever took it).
+    void CommitCaptionEdit();
+    // A caption changes under the lock that painting, tooltips and the run read it under.
+    void SetItemCaption(ListViewItem* item, const TString& caption);
 
     void StartLoader();
     void StopLoader();
@@ -130,9 +135,13 @@ private:
     void InvalidateBesideScrollBar(int keep);
     void FollowCursor();
     int Columns() const;
-    static DWORD WINAPI LoaderThread(void* self);
-    void RunLoader();
-    bool LoaderStopped();
+    struct LoaderStart {
+        ListView* list;
+        int generation;
+    };
+    static DWORD WINAPI LoaderThread(void* start);
+    void RunLoader(int generation);
+    bool LoaderStopped(int generation);
     void JoinLoader();
     void Deselect(ListViewItem* item);
     void ForgetItem(ListViewItem* item);
@@ -174,7 +183,8 @@ private:
     mutable Korvel::Threading::CriticalSection itemsLock_;
     Korvel::Threading::CriticalSection stopLock_;
     Korvel::Threading::CriticalSection stepLock_;
-    Korvel::Handle loader_;
+    int generation_ = 0;                // of the loader whose turn it is
+    std::vector<Korvel::Handle> loaders_;  // every loader thread not yet seen to end
     Korvel::UI::BackBuffer buffer_;
     Korvel::UI::Controls::ToolTip tooltip_;
     Korvel::UI::Controls::TextEditor captionEditor_;

@@ -54,7 +54,7 @@ void ListView::OnMove(POINT point)
                 item->OnMouseMove(at);
                 hovered_ = id;
                 tooltip_.ClearTools();
-                // Captions change under the loader, which publishes them under this lock.
+                // Captions and sizes change under this lock (the editor, the loader).
                 CriticalSection::Lock hold(itemsLock_);
                 for (int index = 0; index < 4; ++index) {
                     TString text;
@@ -126,7 +126,7 @@ void ListView::OnLeftDown(WPARAM keys, POINT point)
 
 void ListView::OnLeftUp(POINT point)
 {
-    if (ListViewItem* editing = std::exchange(editing_, nullptr)) editing->EndEdit();
+    CommitCaptionEdit();
     if (IsArmed()) Disarm();
     const POINT at = ToList(point);
     // The item may delete itself here (its delete button).

@@ -54,6 +54,11 @@ std::shared_ptr<CxImage> ThumbnailOf(const std::uint8_t* data, std::size_t size,
     return std::shared_ptr<CxImage>(std::move(thumb.image));
 }
 
+TString FileNameOf(const TString& path)
+{
+    return TextFromWide<TChar>(std::filesystem::path(WideFromText(path)).filename().wstring());
+}
+
 bool Overlaps(const RECT& a, const RECT& b)
 {
     RECT both;
@@ -64,8 +69,15 @@ bool Overlaps(const RECT& a, const RECT& b)
 
 ListViewItem::ListViewItem() : created_(std::time(nullptr)), shot_(created_) {}
 
+// Caption and extension come from the name alone: a photo sends the same fields whether or
+// not its picture has been read yet, and its full path never becomes its remark.
 ListViewItem::ListViewItem(const TString& path)
-    : size_(FileLength(path)), caption_(path), path_(path), extension_(), created_(std::time(nullptr)), shot_(created_)
+    : size_(FileLength(path)),
+      caption_(FileNameOf(path)),
+      path_(path),
+      extension_(FileExtension(path)),
+      created_(std::time(nullptr)),
+      shot_(created_)
 {
 }
 
@@ -153,8 +165,6 @@ void ListViewItem::OnMouseLeave()
 ListViewItem::Loaded ListViewItem::ReadFile(const TString& path)
 {
     Loaded loaded;
-    loaded.extension = FileExtension(path);
-    loaded.fileName = TextFromWide<TChar>(std::filesystem::path(WideFromText(path)).filename().wstring());
     const std::vector<std::uint8_t> bytes = ReadWhole(path);
     loaded.thumbnail = ThumbnailOf(bytes.data(), bytes.size(), CXIMAGE_FORMAT_UNKNOWN, &loaded.width, &loaded.height);
     return loaded;
@@ -162,9 +172,6 @@ ListViewItem::Loaded ListViewItem::ReadFile(const TString& path)
 
 void ListViewItem::Apply(Loaded loaded)
 {
-    extension_ = std::move(loaded.extension);
-    // A caption the user typed stays; the path shown until now gives way to the name.
-    if (caption_ == path_) caption_ = std::move(loaded.fileName);
     {
         CriticalSection::Lock hold(imageLock_);
         image_ = std::move(loaded.thumbnail);

@@ -39,7 +39,8 @@ public:
     enum StateBits : int { Hover = 1, Selected = 2 };
 
     ListViewItem();
-    // A record for a local file: its size is measured now, the caption is the path.
+    // A record for a local file: its size is measured now; caption and extension are the
+    // file's name and its extension.
     explicit ListViewItem(const TString& path);
     ~ListViewItem() override;
     ListViewItem(const ListViewItem&) = delete;
@@ -68,14 +69,12 @@ public:
     // What loading a file gives, made without touching the item (the loader makes it
     // outside the list's lock and applies it under it).
     struct Loaded {
-        TString extension;
-        TString fileName;
         std::shared_ptr<CxImage> thumbnail;
         std::uint32_t width = 0, height = 0;
     };
     static Loaded ReadFile(const TString& path);
-    // Extension and thumbnail from the file; the caption becomes the file name unless it
-    // was edited. Marks the item loaded, whether or not the file held a picture.
+    // The thumbnail and the picture's size from the file. Marks the item loaded, whether or
+    // not the file held a picture.
     void Apply(Loaded loaded);
     bool LoadFromPath(const TString& path);
     // A downloaded picture: its bytes stay the source. False when they are no picture.
@@ -109,7 +108,11 @@ public:
     const TString& GetExtension() const { return extension_; }
     void SetExtension(const TString& extension) { extension_ = extension; }
     const TString& GetCaption() const { return caption_; }
-    void SetCaption(const TString& caption) { caption_ = caption; }
+    void SetCaption(const TString& caption)
+    {
+        caption_ = caption;
+        tooltip_.clear();
+    }
     const TString& GetPath() const { return path_; }
     void SetChecked(int checked);
     int IsChecked() const { return checked_; }

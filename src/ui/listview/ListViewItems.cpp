@@ -285,70 +285,102 @@ void ListView::OnDropPrivate(IDataObject* data, DWORD, POINTL pt, DWORD*)
 
 void ListView::StartLoader()
 {
-    StopLoader();
-    JoinLoader();
+    int generation = 0;
     {
+        // A loader at work finds the new items itself (it looks for the next one under the
+        // step lock, which adding takes). One that was stopped may still be decoding: it is
+        // not waited for, only told by the generation that its turn is over.
+        CriticalSection::Lock step(stepLock_);
         CriticalSection::Lock hold(stopLock_);
+        if (stop_ == 0) return;
         stop_ = 0;
+        generation = ++generation_;
     }
+    std::erase_if(loaders_, [](const Korvel::Handle& h) { return ::WaitForSingleObject(h.Get(), 0) == WAIT_OBJECT_0; });
     loading_ = 1;
-    loader_.Reset(::CreateThread(nullptr, 0, &ListView::LoaderThread, this, 0, nullptr));
-    if (!loader_) {
+    auto* start = new LoaderStart{this, generation};
+    Korvel::Handle thread(::CreateThread(nullptr, 0, &ListView::LoaderThread, start, 0, nullptr));
+    if (!thread) {
+        delete start;
         loading_ = 0;
         CriticalSection::Lock hold(stopLock_);
         stop_ = 1;
+        return;
     }
+    loaders_.push_back(std::move(thread));
 }
 
 void ListView::StopLoader()
 {
     CriticalSection::Lock step(stepLock_);
     CriticalSection::Lock hold(stopLock_);
-    if (stop_ != 1) stop_ = 1;
+    stop_ = 1;
+    loading_ = 0;
 }
 
 void ListView::JoinLoader()
 {
-    if (loader_) ::WaitForSingleObject(loader_.Get(), INFINITE);
-    loader_.Reset();
+    for (const Korvel::Handle& loader : loaders_) ::WaitForSingleObject(loader.Get(), INFINITE);
+    loaders_.clear();
 }
 
-bool ListView::LoaderStopped()
+bool ListView::LoaderStopped(int generation)
 {
     CriticalSection::Lock hold(stopLock_);
-    return stop_ == 1;
+    return stop_ == 1 || generation != generation_;
 }
 
-DWORD WINAPI ListView::LoaderThread(void* self)
+DWORD WINAPI ListView::LoaderThread(void* raw)
 {
+    const LoaderStart start = *static_cast<LoaderStart*>(raw);
+    delete static_cast<LoaderStart*>(raw);
     try {
-        static_cast<ListView*>(self)->RunLoader();
+        start.list->RunLoader(start.generation);
     } catch (...) {
         // A picture that cannot be decoded stays without one; nothing leaves the thread.
     }
     return 0;
 }
 
-void ListView::RunLoader()
+void ListView::RunLoader(int generation)
 {
     // Each step takes the first item still waiting for its picture, so items removed,
     // added or reordered meanwhile neither hide others from the loader nor get loaded twice.
+    // The file is read and decoded outside every lock the window thread takes, so drops,
+    // deletions, sorting and dragging go on meanwhile; the item is looked up again by its
+    // identifier afterwards, as it may have gone.
     for (;;) {
+        int id = -1;
+        TString path;
+        {
+            CriticalSection::Lock step(stepLock_);
+            if (LoaderStopped(generation)) return;
+            auto next = std::find_if(items_.begin(), items_.end(),
+                                     [](const ListViewItem* item) { return !item->IsLoaded() && !item->IsWeb(); });
+            if (next == items_.end()) {
+                // Done, under the step lock: a drop now starts a new loader.
+                CriticalSection::Lock hold(stopLock_);
+                stop_ = 1;
+                loading_ = 0;
+                return;
+            }
+            id = (*next)->Id();
+            path = (*next)->GetPath();
+        }
+        ListViewItem::Loaded loaded;
+        try {
+            loaded = ListViewItem::ReadFile(path);
+        } catch (...) {
+            // No memory for this one: it stays without a picture, and the loader goes on.
+        }
         CriticalSection::Lock step(stepLock_);
-        if (LoaderStopped()) break;
-        auto next = std::find_if(items_.begin(), items_.end(),
-                                 [](const ListViewItem* item) { return !item->IsLoaded() && !item->IsWeb(); });
-        if (next == items_.end()) break;
-        ListViewItem* item = *next;
-        // Decoding takes the time; painters only wait for the caption and picture to change.
-        ListViewItem::Loaded loaded = ListViewItem::ReadFile(item->GetPath());
+        if (LoaderStopped(generation)) return;
+        ListViewItem* item = ItemById(id);
+        if (!item) continue;
         {
             CriticalSection::Lock hold(itemsLock_);
             item->Apply(std::move(loaded));
         }
         item->InvalidateIfVisible();
     }
-    loading_ = 0;
-    CriticalSection::Lock hold(stopLock_);
-    stop_ = 1;
 }

@@ -77,7 +77,7 @@ bool ListViewPostItem::HitButton(POINT point) const
 void ListViewPostItem::EndEdit()
 {
     if (!owner_) return;
-    caption_ = owner_->CaptionEditorText();
+    owner_->SetItemCaption(this, owner_->CaptionEditorText());
     owner_->HideCaptionEditor();
 }
 
