@@ -6,10 +6,8 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <deque>
 #include <list>
 #include <memory>
-#include <mutex>
 #include <optional>
 
 #include "Biz/PanelSettings.h"
@@ -112,6 +110,7 @@ private:
     void EndRunIdle();
     void FailRun(int errorCode);
     void CutRunOff();
+    void ForgetRun();
     void DrainEvents();
     void OnComplete();
     void OnLateComplete();

@@ -283,12 +283,7 @@ void UploadPanel::OnComplete()
     ImageList.SetEditable(1);
     ImageList.SetVisible(0);
     ImageList.Clear();
-    AppState::Instance()->SetStopped();
-    running_ = false;
-    current_ = -1;
-    awaiting_ = false;
-    preparation_.reset();
-    runPhotos_ = {};  // web pictures' bytes among them
+    ForgetRun();
     AddButton.SetDisabled(0);
     AddUrlButton.SetDisabled(0);
     SetPostSkins(false);
@@ -320,6 +315,13 @@ void UploadPanel::CutRunOff()
     if (!running_) return;
     if (poster_) poster_->Cancel();
     inFlight_ = lingering_ = -1;
+    ForgetRun();
+    if (callbacks_.PageListens()) callbacks_.FireOnError(0);
+}
+
+// The run's own state goes, its photos' copies (web pictures' bytes among them) too.
+void UploadPanel::ForgetRun()
+{
     AppState::Instance()->SetStopped();
     running_ = false;
     current_ = -1;
@@ -327,7 +329,6 @@ void UploadPanel::CutRunOff()
     awaiting_ = false;
     preparation_.reset();
     runPhotos_ = {};
-    if (callbacks_.PageListens()) callbacks_.FireOnError(0);
 }
 
 void UploadPanel::EndRunIdle()
@@ -341,13 +342,7 @@ void UploadPanel::EndRunIdle()
     RemainingLabel.SetVisible(0);
     SpeedLabel.SetVisible(0);
     EnableTools(!ImageList.GetSelection().empty());
-    AppState::Instance()->SetStopped();
-    running_ = false;
-    current_ = -1;
-    runQueue_.clear();
-    awaiting_ = false;
-    preparation_.reset();
-    runPhotos_ = {};
+    ForgetRun();
     ImageList.RepaintAll();
     if (window_) ::InvalidateRect(window_, nullptr, FALSE);
 }

@@ -222,6 +222,8 @@ TEST_F(ComTest, AControlDeactivatedDuringARunTellsThePageAndWorksWhenShownAgain)
     site.Reset();
     embed->Close();
     ::DestroyWindow(page);
+    // The callbacks' threads let go of the control through the page's thread.
+    EXPECT_TRUE(test::PumpUntil([] { return test::ControlDllCanUnloadNow() == S_OK; }, 5000));
 }
 
 }  // namespace

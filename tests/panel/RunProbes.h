@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "support/LoopbackServer.h"
+#include "support/MessagePump.h"
 
 namespace test {
 
@@ -17,9 +18,11 @@ class StallProbe {
 public:
     explicit StallProbe(HWND window) : window_(window), thread_([this] { Run(); }) {}
     ~StallProbe() { Stop(); }
+    // Answers the probe's last question while it finishes (this is the window's thread).
     void Stop()
     {
         stop_ = true;
+        while (!finished_) PumpFor(5);
         if (thread_.joinable()) thread_.join();
     }
     ULONGLONG Longest() const { return longest_; }
@@ -35,10 +38,12 @@ private:
             if (waited > longest_) longest_ = waited;
             ::Sleep(10);
         }
+        finished_ = true;
     }
 
     HWND window_;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> finished_{false};
     std::atomic<ULONGLONG> longest_{0};
     std::thread thread_;
 };

@@ -134,16 +134,22 @@ int wmain(int argc, wchar_t** argv)
 
     // Intake: the drop, until every thumbnail is made and the window has painted them.
     test::Stopwatch intake;
-    Korvel::ComPtr<IDataObject> data = test::OneFormat(CF_HDROP, test::FileListBytes(photos));
-    IDropTarget* target = &panel;
-    DWORD effect = DROPEFFECT_COPY;
-    target->DragEnter(data.Get(), MK_LBUTTON, POINTL{300, 300}, &effect);
-    effect = DROPEFFECT_COPY;
-    {
+    // Two drops: the second while the first one's thumbnails are being made, as a visitor
+    // adds more before the grid is done; the stall probe sees whether the window waited.
+    auto drop = [&](const std::vector<std::wstring>& files) {
+        Korvel::ComPtr<IDataObject> data = test::OneFormat(CF_HDROP, test::FileListBytes(files));
+        IDropTarget* target = &panel;
+        DWORD effect = DROPEFFECT_COPY;
+        target->DragEnter(data.Get(), MK_LBUTTON, POINTL{300, 300}, &effect);
+        effect = DROPEFFECT_COPY;
         // The hundredth photo reaches the queue's limit and the panel says so: a visitor's OK.
         test::DialogDriver confirm([](HWND dialog) { ::EndDialog(dialog, 0); });
         target->Drop(data.Get(), 0, POINTL{300, 300}, &effect);
-    }
+    };
+    const auto half = photos.begin() + static_cast<std::ptrdiff_t>(photos.size() / 2);
+    drop(std::vector<std::wstring>(photos.begin(), half));
+    test::PumpFor(200);
+    drop(std::vector<std::wstring>(half, photos.end()));
     test::PumpUntil([&] { return !panel.ImageList.IsLoading(); }, 600000);
     ::RedrawWindow(window.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     const double intakeS = intake.Elapsed() / 1000.0;
