@@ -18,6 +18,7 @@ public:
     ~WinINetPoster() override;
 
     void SetUrl(const TString& url) override { url_ = url; }
+    const TString& GetUrl() const { return url_; }
     // Aborts the post in flight; a cancelled post raises no event.
     virtual void Cancel();
 

@@ -344,6 +344,24 @@ std::uint32_t PreparedSize(const TString& path, const TString& extension, int qu
     return PreparedSize(file, extension, quarterTurns);
 }
 
+bool ReadGifForPost(const TString& path, int quarterTurns, PreparedPhoto& photo)
+{
+    Empty(photo);
+    photo.format = CXIMAGE_FORMAT_GIF;
+    if (!ReadWholeFile(path, photo.bytes)) {
+        photo.bytes.Close();
+        return false;
+    }
+    // Sent as the file's bytes; the form fields still give the decoded picture's size.
+    CxImage image;
+    if (image.Decode(photo.bytes.GetBuffer(), static_cast<std::uint32_t>(photo.bytes.Size()))) {
+        const bool across = quarterTurns % 2 != 0;
+        photo.width = across ? image.Height() : image.Width();
+        photo.height = across ? image.Width() : image.Height();
+    }
+    return true;
+}
+
 bool PrepareFileForPost(const TString& path, PreparedPhoto& photo) { return PrepareFileForPost(path, 0, photo); }
 
 bool PrepareFileForPost(const TString& path, int quarterTurns, PreparedPhoto& photo)
@@ -352,18 +370,9 @@ bool PrepareFileForPost(const TString& path, int quarterTurns, PreparedPhoto& ph
     const TString name = path.substr(NameStart(path));
     photo.fileName = UploadFileName(name);
     if (IsGifPassThrough(FileExtension(name))) {
-        // Sent as the file's bytes; the form fields still give the decoded picture's size.
-        CxImage image;
-        if (image.LoadFile(path.c_str())) {
-            const bool across = quarterTurns % 2 != 0;
-            photo.width = across ? image.Height() : image.Width();
-            photo.height = across ? image.Width() : image.Height();
-        }
-        photo.format = CXIMAGE_FORMAT_GIF;
-        if (!ReadWholeFile(path, photo.bytes)) {
-            photo.bytes.Close();
-            return false;
-        }
+        const TString fileName = photo.fileName;
+        if (!ReadGifForPost(path, quarterTurns, photo)) return false;
+        photo.fileName = fileName;
         return true;
     }
     CxIOFile file;

@@ -58,6 +58,11 @@ struct PreparedPhoto {
     bool whileDecoding = false;  // prepared row by row, the full picture never held
 };
 
+// A GIF as it is posted: the file's bytes, with the decoded picture's width and height as
+// turned by quarterTurns. False when the file cannot be read; width and height stay 0 when
+// its bytes are no picture. The file name is left empty.
+bool ReadGifForPost(const TString& path, int quarterTurns, PreparedPhoto& photo);
+
 // Decodes the file and prepares it with the current settings (GIF files pass through as
 // they are). False when the file cannot be read or decoded; the product would still post
 // such a photo, as an empty file part with width and height 0, which is what is left in

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "image/CxFile.h"
-#include "image/CxImage.h"
 #include "platform/Detached.h"
 
 namespace {
@@ -171,27 +169,17 @@ std::unique_ptr<PreparedPost> Preparation::Prepare(const RunPhoto& photo, const 
 
 void Preparation::PrepareInto(const RunPhoto& photo, const UploadSettings& settings, PreparedPost& post)
 {
+    PreparedPhoto prepared;
     if (IsGifPassThrough(photo.extension)) {
-        CxIOFile file;
-        if (photo.source.path.empty() || !file.Open(photo.source.path.c_str(), SF_T("rb"))) return;
-        const std::int32_t size = file.Size();
-        if (size <= 0) return;
-        std::string bytes(static_cast<std::size_t>(size), '\0');
-        if (file.Read(bytes.data(), 1, bytes.size()) != bytes.size()) return;
         // Sent as its bytes, but only when they are a picture: the form reports its size,
         // and a file that is none would be taken for a photo of 0 x 0.
-        CxImage picture;
-        if (!picture.Decode(reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<std::uint32_t>(bytes.size())))
+        if (photo.source.path.empty() || !ReadGifForPost(photo.source.path, photo.source.turns, prepared) ||
+            prepared.width == 0)
             return;
-        const bool across = photo.source.turns % 2 != 0;
-        post.width = across ? picture.GetHeight() : picture.GetWidth();
-        post.height = across ? picture.GetWidth() : picture.GetHeight();
-        post.bytes = std::move(bytes);
-        post.readable = true;
+    } else if (!photo.source.Prepare(settings, prepared)) {
         return;
     }
-    PreparedPhoto prepared;
-    if (!photo.source.Prepare(settings, prepared) || prepared.bytes.Size() <= 0) return;
+    if (prepared.bytes.Size() <= 0) return;
     post.bytes.assign(reinterpret_cast<const char*>(prepared.bytes.GetBuffer()),
                       static_cast<std::size_t>(prepared.bytes.Size()));
     post.width = prepared.width;

@@ -174,7 +174,6 @@ void UploadPanel::TearDown()
     // and a run in progress fails (the process's state must not stay "posting").
     events_->Close();
     CutRunOff();
-    preparation_.reset();
     RetirePoster(std::move(poster_), std::move(stream_), events_);
     events_.reset();
     unfinished_ = lingering_ = -1;

@@ -133,7 +133,6 @@ private:
     // Run state (window thread).
     std::shared_ptr<RunEvents> events_;  // from the posters' workers, while built
     std::unique_ptr<WinINetPoster> poster_;
-    TString posterUrl_, posterCharset_;  // what the first poster was made with
     std::unique_ptr<Network::MemoryByteStream> stream_;  // the bytes the poster's worker reads
     std::unique_ptr<Preparation> preparation_;
     std::vector<RunPhoto> runPhotos_;  // every photo of the list at the start

@@ -42,6 +42,15 @@ TString UploadNameOf(const RunPhoto& photo)
     return UploadFileName(slash == TString::npos ? photo.source.path : photo.source.path.substr(slash + 1));
 }
 
+std::unique_ptr<WinINetPoster> NewPoster(const TString& url, const TString& charset, IFileTransferEvent* sink)
+{
+    auto poster = std::make_unique<WinINetPoster>();
+    poster->SetEventSink(sink);
+    poster->SetUrl(url);
+    poster->SetCharset(charset);
+    return poster;
+}
+
 }  // namespace
 
 void UploadPanel::SetPreparationAhead(bool ahead) { g_prepareAhead = ahead; }
@@ -160,22 +169,17 @@ void UploadPanel::PostImage(std::unique_ptr<PreparedPost> post)
         return;
     }
     item->SetSize(static_cast<int>(post->bytes.size()));
-    if (!poster_) {
-        posterUrl_ = PostUrl();
-        posterCharset_ = EncodeType();
-    } else if (unfinished_ != -1) {
+    if (poster_ && unfinished_ != -1) {
         // A cancelled post's worker may still be reading its form and stream, or waiting on
         // a server that answers late: it keeps them, on a thread of its own, and this post
         // gets a poster of its own, made as the first one was.
+        auto fresh = NewPoster(poster_->GetUrl(), poster_->GetForm().GetCharset(), events_.get());
         RetirePoster(std::move(poster_), std::move(stream_), events_);
+        poster_ = std::move(fresh);
         unfinished_ = -1;
     }
-    if (!poster_) {
-        poster_ = std::make_unique<WinINetPoster>();
-        poster_->SetEventSink(events_.get());
-        poster_->SetUrl(posterUrl_);
-        poster_->SetCharset(posterCharset_);
-    }
+    // The address and charset are read when the first poster is made, and only then.
+    if (!poster_) poster_ = NewPoster(PostUrl(), EncodeType(), events_.get());
     stream_ = std::make_unique<Network::MemoryByteStream>(std::move(post->bytes));
     HttpForm& form = poster_->GetForm();
     form.Clear();

@@ -1,6 +1,8 @@
 #pragma once
 // A panel in a real window under the test's control: drops through its real drop target,
 // clicks at its controls' places, and a record of every callback, message and status text.
+#include <gtest/gtest.h>
+
 #include <windows.h>
 
 #include <algorithm>
@@ -132,5 +134,16 @@ private:
     RecordingPanel* panel_ = nullptr;
     std::unique_ptr<PanelWindow> window_;
 };
+
+// A run that stopped at a photo it could not read: the page heard of it once, the status
+// line says so, the answer names the file and every photo is still queued.
+inline void ExpectFailedAtUnreadable(PanelHost& host, const std::wstring& name, int queued)
+{
+    ASSERT_EQ(host.callbacks.calls.size(), 1u);
+    EXPECT_EQ(host.callbacks.calls[0].name, "OnError");
+    EXPECT_EQ(host.Panel().StatusLabel.Text(), L"上传错误");
+    EXPECT_NE(W(host.Panel().Response()).find(name), std::wstring::npos);
+    EXPECT_EQ(host.List().Count(), queued);
+}
 
 }  // namespace test

@@ -118,14 +118,14 @@ void WebImageDialog::OnStart()
 void WebImageDialog::OnComplete()
 {
     downloading_ = false;
-    // A page the server sent instead (an error page, a login form) or bytes in no format
-    // we read would upload as an empty file: only a picture is added.
-    const std::string& bytes = stream_.Bytes();
     // A list locked for an upload run takes nothing: the run's end would delete it unsent.
     if (target_ && !target_->IsEditable()) {
         EndDialog(0);
         return;
     }
+    // A page the server sent instead (an error page, a login form) or bytes in no format
+    // we read would upload as an empty file: only a picture is added.
+    const std::string& bytes = stream_.Bytes();
     if (target_ && downloader_.GetStatusCode() == 200 && !bytes.empty()) {
         auto item = std::make_unique<ListViewPostItem>(
             downloader_.GetFileName(), reinterpret_cast<const std::uint8_t*>(bytes.data()),

@@ -298,15 +298,15 @@ void ListView::StartLoader()
     }
     std::erase_if(loaders_, [](const Korvel::Handle& h) { return ::WaitForSingleObject(h.Get(), 0) == WAIT_OBJECT_0; });
     loading_ = 1;
-    auto* start = new LoaderStart{this, generation};
-    Korvel::Handle thread(::CreateThread(nullptr, 0, &ListView::LoaderThread, start, 0, nullptr));
+    auto start = std::make_unique<LoaderStart>(LoaderStart{this, generation});
+    Korvel::Handle thread(::CreateThread(nullptr, 0, &ListView::LoaderThread, start.get(), 0, nullptr));
     if (!thread) {
-        delete start;
         loading_ = 0;
         CriticalSection::Lock hold(stopLock_);
         stop_ = 1;
         return;
     }
+    start.release();  // the thread's now
     loaders_.push_back(std::move(thread));
 }
 
@@ -332,10 +332,9 @@ bool ListView::LoaderStopped(int generation)
 
 DWORD WINAPI ListView::LoaderThread(void* raw)
 {
-    const LoaderStart start = *static_cast<LoaderStart*>(raw);
-    delete static_cast<LoaderStart*>(raw);
+    const std::unique_ptr<LoaderStart> start(static_cast<LoaderStart*>(raw));
     try {
-        start.list->RunLoader(start.generation);
+        start->list->RunLoader(start->generation);
     } catch (...) {
         // A picture that cannot be decoded stays without one; nothing leaves the thread.
     }
